@@ -127,6 +127,16 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   return out;
 }
 
+bool IsValidUtf8(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const std::size_t at = i;
+    // Malformed input decodes to U+FFFD in one byte; a real U+FFFD takes three.
+    if (DecodeOne(s, i) == kReplacement && i - at == 1) return false;
+  }
+  return true;
+}
+
 std::string Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();
   while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;

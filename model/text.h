@@ -13,8 +13,11 @@ std::string Utf8Left(std::string_view s, std::size_t n);
 // Cut or padded with blanks to exactly n characters.
 std::string Utf8PadRight(std::string_view s, std::size_t n);
 
+// Malformed UTF-8 becomes U+FFFD; lone surrogates in UTF-16 likewise.
 std::u16string Utf8ToUtf16(std::string_view s);
 std::string Utf16ToUtf8(std::u16string_view s);
+// Well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view s);
 
 // Removes leading and trailing blanks and control characters (code 32 and below).
 std::string Trim(std::string_view s);

@@ -16,7 +16,7 @@ bool ParseNumber(const std::string& text, double& out) {
   const std::string t = Trim(text);
   if (t.empty()) return false;
   const char* first = t.data();
-  if (*first == '+') ++first;
+  if (*first == '+' && t.size() > 1 && t[1] != '-') ++first;
   auto [end, ec] = std::from_chars(first, t.data() + t.size(), out);
   return ec == std::errc() && end == t.data() + t.size();
 }
@@ -29,7 +29,7 @@ long long TVendorCode::AsInteger() const {
   const std::string t = Trim(std::get<std::string>(mValue));
   long long v = 0;
   const char* first = t.data();
-  if (!t.empty() && *first == '+') ++first;
+  if (t.size() > 1 && *first == '+' && t[1] != '-') ++first;
   auto [end, ec] = std::from_chars(first, t.data() + t.size(), v);
   if (t.empty() || ec != std::errc() || end != t.data() + t.size())
     throw EConvertError("'" + std::get<std::string>(mValue) + "' is not a valid integer value");

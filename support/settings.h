@@ -21,7 +21,9 @@ public:
   const std::string& FileName() const { return mSettingsFileName; }
   const std::vector<std::pair<std::string, std::string>>& Entries() const { return mSettings; }
 
-  // Parses settings text (already decoded to UTF-8) into the list; used by the loader.
+  // Parses settings text (already decoded to UTF-8) into the list, then writes DeviceAuto=1 for this
+  // computer when ComPort and DeviceAuto are both empty; used by the loader. Empty lines and lines
+  // beginning with "=" are skipped.
   void LoadFromText(const std::string& utf8);
 
 private:
