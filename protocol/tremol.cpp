@@ -306,7 +306,6 @@ TFpResultPtr TFPTremol::FiscalBonItem(const std::string& parText1, const std::st
 
 TFpResultPtr TFPTremol::FiscalBonTotal(const std::string&, const std::string&, const std::string& parPaymentCode,
                                        long double parAmount) {
-  // No amount pays the whole sum.
   std::string data = parPaymentCode + ";0;";
   if (parAmount != 0) data += TFpUtil::FloatToStr(parAmount);
   return SendNew(TFpCommand::FiscalBonTotal, data);
