@@ -13,6 +13,8 @@ namespace {
 constexpr std::int64_t kMsPerDay = 86400000;
 // Day number of 1899-12-30 counted from 1970-01-01.
 constexpr std::int64_t kEpochOffset = -25569;
+// 9999-12-31 and 0001-01-01 lie within this many days of the epoch.
+constexpr double kMaxDays = 2958466.0;
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
@@ -77,7 +79,8 @@ TDateTime EncodeDateTime(const TDateTimeParts& p) {
 
 TDateTimeParts DecodeDateTime(TDateTime value) {
   TDateTimeParts p;
-  if (!std::isfinite(value)) return p;
+  // Beyond year 9999 either way the value is garbage (a bad device reply); it reads as "not set".
+  if (!std::isfinite(value) || std::fabs(value) > kMaxDays) return p;
   const bool negative = value < 0;
   const auto total = static_cast<std::int64_t>(std::llround(std::fabs(value) * kMsPerDay));
   std::int64_t days = total / kMsPerDay;

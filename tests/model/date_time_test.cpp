@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "model/errors.h"
 
 namespace model {
@@ -38,6 +40,9 @@ TEST(DateTime, DecodeRoundsToTheMillisecond) {
   const TDateTimeParts q = DecodeDateTime(45357.0 - 1e-10);
   EXPECT_EQ(q.Day, 6);
   EXPECT_EQ(q.Hour, 0);
+  for (double garbage : {1e300, -1e18, std::nan("")}) EXPECT_EQ(FormatIsoSeconds(garbage), "1899-12-30 00:00:00");
+  EXPECT_EQ(FormatIsoSeconds(EncodeDateTime({9999, 12, 31, 23, 59, 59, 0})), "9999-12-31 23:59:59");
+  EXPECT_EQ(FormatIsoSeconds(EncodeDateTime({1, 1, 1, 0, 0, 0, 0})), "0001-01-01 00:00:00");
 }
 
 TEST(DateTime, InvalidPartsAreRejected) {
