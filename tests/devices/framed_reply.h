@@ -40,11 +40,12 @@ inline void AppendField4(Bytes& frame, unsigned value) {
   for (int shift = 12; shift >= 0; shift -= 4) frame.push_back(static_cast<std::uint8_t>(0x30 + ((value >> shift) & 0xF)));
 }
 
-// The family-C reply: 01 LEN*4 SEQ CMD*4 data 04 S0..S7 05 CS*4 03.
-inline Bytes Reply8(std::uint8_t seq, unsigned cmd, const std::string& data, const Status8& status) {
+// The family-C reply: 01 LEN*4 SEQ CMD*4 data 04 S0..S7 05 CS*4 03. lengthSkew misstates the length.
+inline Bytes Reply8(std::uint8_t seq, unsigned cmd, const std::string& data, const Status8& status,
+                    int lengthSkew = 0) {
   std::string ansi = platform::Utf8ToAnsi(data);
   Bytes f{0x01};
-  AppendField4(f, 0x20 + 25 + ansi.size() - 6);
+  AppendField4(f, 0x20 + 25 + ansi.size() - 6 + lengthSkew);
   f.push_back(seq);
   AppendField4(f, cmd);
   f.insert(f.end(), ansi.begin(), ansi.end());
