@@ -40,7 +40,8 @@ std::string MessageOf(const std::exception_ptr& error) {
 }  // namespace
 
 int RunEntry(const TRunEnvironment& parEnv) {
-  std::ostream& out = *parEnv.Out;
+  std::ostream discard(nullptr);  // no stream given: the messages go nowhere
+  std::ostream& out = parEnv.Out ? *parEnv.Out : discard;
   try {
     support::TPrgSettings settings(parEnv.SettingsFileName(), parEnv.ComputerName);
     support::TLogger logger(parEnv.LogFileName());
