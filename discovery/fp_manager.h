@@ -1,6 +1,7 @@
 #pragma once
 // Finding the device for a fiscal-memory number (settings first, then probing every serial port
 // at every speed with every family) and listing the devices that answer.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,23 @@ public:
   // The system's serial ports sorted ignoring case; RUVEX_SERIAL_PORTS (comma-separated) replaces the list.
   static std::vector<std::string> ListSerialPorts();
   static std::vector<std::string> ListBaudRates();
+
+  // ---- the probe, with the port objects made by parCreatePort (TFpBasic::CreatePort unless given) ----
+  using TPortFactory =
+      std::function<std::unique_ptr<platform::ISerialPort>(const std::string& parComPort, model::TBaudRate parBaudRate)>;
+  static std::unique_ptr<driver::TFpBasic> GetDevice(const std::string& parFiscalMemoryNo,
+                                                     const TPortFactory& parCreatePort);
+  static model::TFpDeviceInfoList ListComDevices(const TPortFactory& parCreatePort);
+  // Families in probe order: Daisy, DatecsA, DatecsB, DatecsC, Eltrade, Tremol.
+  static std::vector<model::TFpDeviceType> ProbeFamilies();
+  // Each port at each speed with each family until one answers; appends a descriptor per port found.
+  static void ProbeDevices(const std::vector<model::TFpDeviceType>& parFamilies,
+                           const std::vector<std::string>& parComList, model::TFpDeviceInfoList& parList,
+                           const std::vector<std::string>& parBaudList, const TPortFactory& parCreatePort);
+
+private:
+  static std::unique_ptr<driver::TFpBasic> GetTcpDeviceFromSettings(const std::string& parFiscalMemoryNo);
+  static std::unique_ptr<driver::TFpBasic> GetSerialDeviceFromSettings(const std::string& parFiscalMemoryNo);
 };
 
 }  // namespace discovery

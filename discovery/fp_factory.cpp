@@ -1,0 +1,31 @@
+// The driver for each device family.
+#include "devices/daisy.h"
+#include "discovery/fp_manager.h"
+
+namespace discovery {
+
+namespace {
+
+struct TFamilyRow {
+  model::TFpDeviceType Type;
+  std::unique_ptr<driver::TFpBasic> (*Create)();
+};
+
+template <class TDriver>
+std::unique_ptr<driver::TFpBasic> Make() {
+  return std::make_unique<TDriver>();
+}
+
+const TFamilyRow kFamilies[] = {
+    {model::TFpDeviceType::Daisy, &Make<devices::TFPDaisy>},
+};
+
+}  // namespace
+
+std::unique_ptr<driver::TFpBasic> TFpManagerBasic::CreateFp(model::TFpDeviceType parFpType) {
+  for (const auto& row : kFamilies)
+    if (row.Type == parFpType) return row.Create();
+  return nullptr;
+}
+
+}  // namespace discovery
