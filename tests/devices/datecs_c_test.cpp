@@ -84,6 +84,15 @@ TEST(DatecsC, AcceptsValidReplyAndResendsUnchangedFrameOnBadOnes) {
          return f;
        },
        model::fprErrorInResponse, 5},
+      // Well formed, but one byte too short to hold the status bytes.
+      {"seven status bytes",
+       [](const Bytes& q) {
+         auto f = Reply8(q[5], 0x5A, "", kHealthy);
+         f.erase(f.begin() + 11);
+         devtest::Refit8(f);
+         return f;
+       },
+       model::fprErrorInResponse, 5},
       // An echo of the request is well formed but has no status bytes.
       {"echo of the request", [](const Bytes& q) { return q; }, model::fprErrorInResponse, 5},
       {"six-status frame", [](const Bytes& q) { return devtest::Reply6(q[5], 0x5A, "", {0x80, 0x80, 0x80, 0x80, 0x80, 0x80}); },

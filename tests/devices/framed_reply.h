@@ -1,6 +1,7 @@
 #pragma once
 // Test-side view of the framed protocol: a fake device that answers every request with a frame
 // built here, and readers for the data of the frames a driver wrote.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -55,6 +56,16 @@ inline Bytes Reply8(std::uint8_t seq, unsigned cmd, const std::string& data, con
   AppendChecksum(f, 1);
   f.push_back(0x03);
   return f;
+}
+
+// Rewrites the length and checksum fields of a family-C frame to match its bytes.
+inline void Refit8(Bytes& f) {
+  Bytes head{f[0]};
+  AppendField4(head, 0x20 + f.size() - 6);
+  std::copy(head.begin() + 1, head.end(), f.begin() + 1);
+  Bytes body(f.begin(), f.end() - 5);
+  AppendChecksum(body, 1);
+  std::copy(body.end() - 4, body.end(), f.end() - 5);
 }
 
 // Command byte and data (as UTF-8) of a request frame of the six-status protocol.
