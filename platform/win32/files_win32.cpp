@@ -1,19 +1,27 @@
+#include <algorithm>
+#include <atomic>
 #include <stdexcept>
+#include <string>
 
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 namespace {
 
-class Handle {
+// How long an append waits for another writer to let go of the file before giving up.
+constexpr int kAppendLockWaitMs = 500;
+constexpr int kAppendLockPollMs = 10;
+
+class THandle {
 public:
-  explicit Handle(HANDLE h) : mHandle(h) {}
-  ~Handle() {
+  explicit THandle(HANDLE h) : mHandle(h) {}
+  ~THandle() {
     if (mHandle != INVALID_HANDLE_VALUE) CloseHandle(mHandle);
   }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
+  THandle(const THandle&) = delete;
+  THandle& operator=(const THandle&) = delete;
   HANDLE Get() const { return mHandle; }
   bool Valid() const { return mHandle != INVALID_HANDLE_VALUE; }
 
@@ -32,6 +40,12 @@ void WriteAll(HANDLE h, const std::string& bytes, const std::string& path) {
   }
 }
 
+// Unique per process and call, so that two runs replacing one file never share a temporary.
+std::string TempNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".tmp" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(counter++);
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -40,55 +54,64 @@ bool FileExists(const std::string& path) {
 }
 
 std::string ReadAllBytes(const std::string& path) {
-  Handle h(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  THandle h(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.Valid()) throw std::runtime_error(win32::LastErrorMessage("Cannot open file \"" + path + "\""));
   std::string bytes;
   char buffer[65536];
-  DWORD n = 0;
-  while (ReadFile(h.Get(), buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
-  return bytes;
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(h.Get(), buffer, sizeof buffer, &n, nullptr))
+      throw std::runtime_error(win32::LastErrorMessage("Cannot read file \"" + path + "\""));
+    if (n == 0) return bytes;
+    bytes.append(buffer, n);
+  }
 }
 
 void WriteAllBytes(const std::string& path, const std::string& bytes) {
-  Handle h(CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+  THandle h(CreateFileW(win32::Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.Valid()) throw std::runtime_error(win32::LastErrorMessage("Cannot create file \"" + path + "\""));
   WriteAll(h.Get(), bytes, path);
 }
 
 void ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
-  std::string temp = path + ".tmp";
-  {
-    Handle h(CreateFileW(win32::Widen(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr));
-    if (!h.Valid()) throw std::runtime_error(win32::LastErrorMessage("Cannot create file \"" + temp + "\""));
-    WriteAll(h.Get(), bytes, temp);
-    FlushFileBuffers(h.Get());
-  }
-  if (!MoveFileExW(win32::Widen(temp).c_str(), win32::Widen(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    std::string message = win32::LastErrorMessage("Cannot replace file \"" + path + "\"");
-    DeleteFileW(win32::Widen(temp).c_str());
-    throw std::runtime_error(message);
+  const std::string temp = TempNameFor(path);
+  const std::wstring wideTemp = win32::Widen(temp);
+  try {
+    {
+      THandle h(CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!h.Valid()) throw std::runtime_error(win32::LastErrorMessage("Cannot create file \"" + temp + "\""));
+      WriteAll(h.Get(), bytes, temp);
+      if (!FlushFileBuffers(h.Get()))
+        throw std::runtime_error(win32::LastErrorMessage("Cannot write file \"" + temp + "\""));
+    }
+    if (!MoveFileExW(wideTemp.c_str(), win32::Widen(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      throw std::runtime_error(win32::LastErrorMessage("Cannot replace file \"" + path + "\""));
+  } catch (...) {
+    DeleteFileW(wideTemp.c_str());
+    throw;
   }
 }
 
 void AppendExclusive(const std::string& path, const std::string& bytes) {
-  // Sharing mode denies other writers while the entry is written; a writer that finds the file
-  // held waits a short, bounded time before giving up with the sharing error.
-  std::wstring wide = win32::Widen(path);
-  for (int attempt = 0;; ++attempt) {
-    Handle h(CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+  // The share mode denies other writers while the entry is written; a second writer waits a
+  // little, then reports a sharing error instead of interleaving its entry with the first one's.
+  const std::wstring wide = win32::Widen(path);
+  const std::int64_t deadline = SystemClock().MonotonicMs() + kAppendLockWaitMs;
+  for (;;) {
+    THandle h(CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr));
     if (h.Valid()) {
       WriteAll(h.Get(), bytes, path);
       return;
     }
-    DWORD code = GetLastError();
-    if (code != ERROR_SHARING_VIOLATION || attempt >= 50)
-      throw std::runtime_error(win32::LastErrorMessage("Cannot append to file \"" + path + "\"", code));
-    Sleep(10);
+    const DWORD code = GetLastError();
+    if (code != ERROR_SHARING_VIOLATION && code != ERROR_LOCK_VIOLATION)
+      throw std::runtime_error(win32::LastErrorMessage("Cannot open file \"" + path + "\"", code));
+    if (SystemClock().MonotonicMs() >= deadline)
+      throw std::runtime_error("Cannot write file \"" + path + "\": the file is being written by another process");
+    SystemSleeper().SleepMs(kAppendLockPollMs);
   }
 }
 

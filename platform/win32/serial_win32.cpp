@@ -7,10 +7,10 @@
 namespace platform {
 namespace {
 
-class Win32SerialPort : public ISerialPort {
+class TWin32SerialPort : public ISerialPort {
 public:
-  Win32SerialPort(std::string name, int baud) : mName(std::move(name)), mBaud(baud) {}
-  ~Win32SerialPort() override { Close(); }
+  TWin32SerialPort(std::string name, int baud) : mName(std::move(name)), mBaud(baud) {}
+  ~TWin32SerialPort() override { Close(); }
 
   const std::string& Name() const override { return mName; }
   void SetName(const std::string& name) override { mName = name; }
@@ -106,7 +106,8 @@ public:
   }
 
   void Purge() override {
-    if (IsOpen()) PurgeComm(mHandle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
+    RequireOpen();
+    PurgeComm(mHandle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
   }
 
 private:
@@ -121,7 +122,7 @@ private:
 }  // namespace
 
 std::unique_ptr<ISerialPort> CreateSerialPort(const std::string& name, int baud) {
-  return std::make_unique<Win32SerialPort>(name, baud);
+  return std::make_unique<TWin32SerialPort>(name, baud);
 }
 
 }  // namespace platform

@@ -3,12 +3,15 @@
 
 #include <shellapi.h>
 
+#include <stdexcept>
+
 namespace platform {
 
 std::string ExecutablePath() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) throw std::runtime_error(win32::LastErrorMessage("Cannot determine the executable path"));
     if (n < buffer.size()) {
       buffer.resize(n);
       return win32::Narrow(buffer);
@@ -28,10 +31,15 @@ std::vector<std::string> CommandLineArguments(int, char**) {
 }
 
 std::string HostName() {
+  // NetBIOS names are upper case; settings keys carry the name in lower case, Cyrillic included.
   wchar_t buffer[256];
   DWORD size = 256;
   if (!GetComputerNameW(buffer, &size)) return {};
-  return win32::Narrow(std::wstring(buffer, size));
+  std::wstring lower(size, L'\0');
+  if (size > 0 && LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, buffer, static_cast<int>(size), lower.data(),
+                               static_cast<int>(size)) != static_cast<int>(size))
+    lower.assign(buffer, size);
+  return win32::Narrow(lower);
 }
 
 std::vector<std::string> SerialPortNames() {
