@@ -2,6 +2,7 @@
 
 #include "emulator/daisy_device.h"
 #include "emulator/datecs_ab_device.h"
+#include "emulator/datecs_c_device.h"
 #include "emulator/eltrade_device.h"
 
 namespace emulator {
@@ -14,6 +15,8 @@ const std::vector<TFamilyInfo>& Families() {
        {"FP-700", "DT517985", "02517985"}, &CreateDatecsADevice},
       {"datecs-b", "Datecs family B: classic frame, models DP-05 DP-25 DP-35 WP-50 DP-150",
        {"DP-25", "DT636414", "02636414"}, &CreateDatecsBDevice},
+      {"datecs-c", "Datecs family C: wide frame, TAB fields, eight status bytes, negative error codes",
+       {"FP-700MX", "DT279013", "02279013"}, &CreateDatecsCDevice},
       {"eltrade", "Eltrade: classic frame, seven-field diagnostic reply", {"A3-KL", "ED311662", "44311662"},
        &CreateEltradeDevice},
   };
