@@ -1,5 +1,10 @@
 // The driver for each device family.
 #include "devices/daisy.h"
+#include "devices/datecs_a.h"
+#include "devices/datecs_b.h"
+#include "devices/datecs_c.h"
+#include "devices/eltrade.h"
+#include "protocol/tremol.h"
 #include "discovery/fp_manager.h"
 
 namespace discovery {
@@ -18,6 +23,11 @@ std::unique_ptr<driver::TFpBasic> Make() {
 
 const TFamilyRow kFamilies[] = {
     {model::TFpDeviceType::Daisy, &Make<devices::TFPDaisy>},
+    {model::TFpDeviceType::DatecsA, &Make<devices::TFpDatecsA>},
+    {model::TFpDeviceType::DatecsB, &Make<devices::TFpDatecsB>},
+    {model::TFpDeviceType::DatecsC, &Make<devices::TFpDatecsC>},
+    {model::TFpDeviceType::Tremol, &Make<protocol::TFPTremol>},
+    {model::TFpDeviceType::Eltrade, &Make<devices::TFpEltrade>},
 };
 
 }  // namespace
