@@ -95,7 +95,8 @@ TEST(DatecsC, AcceptsValidReplyAndResendsUnchangedFrameOnBadOnes) {
        model::fprErrorInResponse, 5},
       // An echo of the request is well formed but has no status bytes.
       {"echo of the request", [](const Bytes& q) { return q; }, model::fprErrorInResponse, 5},
-      {"six-status frame", [](const Bytes& q) { return devtest::Reply6(q[5], 0x5A, "", {0x80, 0x80, 0x80, 0x80, 0x80, 0x80}); },
+      {"six-status frame",
+       [](const Bytes& q) { return devtest::Reply6(q[5], 0x5A, "", {0x80, 0x80, 0x80, 0x80, 0x80, 0x80}); },
        model::fprErrorInResponse, 5},
   };
   for (const auto& c : cases) {
@@ -231,7 +232,9 @@ TEST(DatecsC, ReceiptLayouts) {
        },
        0x2B, "1\t0\tU7\t1\t1\t0000123\t050120241407\t02000001\t"},
       {"storno keeps an empty sale number field",
-       [](auto& fp) { fp.FiscalBonStorno("1", "0", "", "0", "9", model::EncodeDateTime({2024, 12, 31, 23, 59, 0, 0}), "M"); },
+       [](auto& fp) {
+         fp.FiscalBonStorno("1", "0", "", "0", "9", model::EncodeDateTime({2024, 12, 31, 23, 59, 0, 0}), "M");
+       },
        0x2B, "1\t0\t\t1\t0\t9\t311220242359\tM\t"},
       {"item, Latin A", [](auto& fp) { fp.FiscalBonItem("Кафе", "с мляко", "A", 2.675L, 1); }, 0x31,
        "Кафе с мляко\t1\t2.675\t1\t0\t\t0\t"},

@@ -18,10 +18,16 @@ using fakes::Bytes;
 using Status6 = std::array<std::uint8_t, 6>;
 using Status8 = std::array<std::uint8_t, 8>;
 
+// A 16-bit value as four nibbles + 0x30, most significant first.
+inline void AppendField4(Bytes& frame, unsigned value) {
+  for (int shift = 12; shift >= 0; shift -= 4)
+    frame.push_back(static_cast<std::uint8_t>(0x30 + ((value >> shift) & 0xF)));
+}
+
 inline void AppendChecksum(Bytes& frame, std::size_t from) {
   unsigned sum = 0;
   for (std::size_t i = from; i < frame.size(); ++i) sum += frame[i];
-  for (int shift = 12; shift >= 0; shift -= 4) frame.push_back(static_cast<std::uint8_t>(0x30 + ((sum >> shift) & 0xF)));
+  AppendField4(frame, sum & 0xFFFF);
 }
 
 // 01 LEN SEQ CMD data 04 S0..S5 05 CS*4 03; data given in UTF-8, sent in Windows-1251.
@@ -35,10 +41,6 @@ inline Bytes Reply6(std::uint8_t seq, std::uint8_t cmd, const std::string& data,
   AppendChecksum(f, 1);
   f.push_back(0x03);
   return f;
-}
-
-inline void AppendField4(Bytes& frame, unsigned value) {
-  for (int shift = 12; shift >= 0; shift -= 4) frame.push_back(static_cast<std::uint8_t>(0x30 + ((value >> shift) & 0xF)));
 }
 
 // The family-C reply: 01 LEN*4 SEQ CMD*4 data 04 S0..S7 05 CS*4 03. lengthSkew misstates the length.
