@@ -4,6 +4,7 @@
 #include "emulator/datecs_ab_device.h"
 #include "emulator/datecs_c_device.h"
 #include "emulator/eltrade_device.h"
+#include "emulator/tremol_device.h"
 
 namespace emulator {
 
@@ -19,6 +20,8 @@ const std::vector<TFamilyInfo>& Families() {
        {"FP-700MX", "DT279013", "02279013"}, &CreateDatecsCDevice},
       {"eltrade", "Eltrade: classic frame, seven-field diagnostic reply", {"A3-KL", "ED311662", "44311662"},
        &CreateEltradeDevice},
+      {"tremol", "Tremol: own frames, acknowledgements with two status characters",
+       {"FP01-KL", "ZK133759", "50163145"}, &CreateTremolDevice},
   };
   return kFamilies;
 }
