@@ -5,7 +5,7 @@
 
 #include "model/errors.h"
 #include "platform/files.h"
-#include "platform/temp_dir.h"
+#include "app/test_folder.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ TEST(ParamsEntryTest, FirstCharacterDroppedFirstColonSplitsQuotesLeaveTheValue) 
 }
 
 TEST(ParamsSourceTest, ParamsFileBeatsTheCommandLine) {
-  platform_tests::TempDir dir;
+  app_tests::TestFolder dir;
   const std::string folder = dir.Path() + "/";
   const std::vector<std::string> args = {"/listDevices", "/fiscalMemoryNo:\"12 34\""};
 
@@ -144,7 +144,7 @@ TEST(WriteBonTest, ValueSplitsIntoFiveParts) {
 }
 
 TEST(WriteBonTest, InputFileReplacesTheScript) {
-  platform_tests::TempDir dir;
+  app_tests::TestFolder dir;
   const std::string bon = dir.File("бон.txt");
   platform::WriteAllBytes(bon, "\xEF\xBB\xBFS,1\r\nL,Текст\nE\r\n");
   TFpInputParameters p;
@@ -164,7 +164,7 @@ TEST(WriteBonTest, InputFileReplacesTheScript) {
 }
 
 TEST(WriteBonTest, MissingInputFileRaisesNamingThePath) {
-  platform_tests::TempDir dir;
+  app_tests::TestFolder dir;
   const std::string missing = dir.File("missing.txt");
   TFpInputParameters p;
   try {

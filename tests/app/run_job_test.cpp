@@ -3,7 +3,6 @@
 #include "app/entry.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <sstream>
@@ -11,7 +10,7 @@
 #include "model/text.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
-#include "platform/temp_dir.h"
+#include "app/test_folder.h"
 
 namespace {
 
@@ -25,13 +24,8 @@ protected:
     fs::create_directories(Bin());
     fs::create_directories(Work());
     fs::current_path(Work());
-    // Discovery must not probe the serial ports of the machine running the tests.
-    ::setenv("RUVEX_SERIAL_PORTS", "", 1);
   }
-  ~RunFlowTest() override {
-    fs::current_path(mPreviousCwd);
-    ::unsetenv("RUVEX_SERIAL_PORTS");
-  }
+  ~RunFlowTest() override { fs::current_path(mPreviousCwd); }
 
   std::string Bin() const { return dir.Path() + "/bin/"; }
   std::string Work() const { return dir.Path() + "/work/"; }
@@ -55,7 +49,9 @@ protected:
     return model::SplitAll(platform::AnsiToUtf8(Read(Bin() + "Return.txt")), "\r\n");
   }
 
-  platform_tests::TempDir dir;
+  app_tests::TestFolder dir;
+  // Discovery must not probe the serial ports of the machine running the tests.
+  app_tests::ScopedEnv ports{"RUVEX_SERIAL_PORTS", "ruvex-no-such-port"};
   std::ostringstream out;
 
 private:
@@ -127,6 +123,29 @@ TEST_F(RunFlowTest, DeviceListFromParamsFileGoesToReturnFileAndRelativeOutputFil
   ASSERT_EQ(text.substr(0, shortForm.size()), shortForm);
   const std::string longStart = "\r\nRequest: \r\nRequestRaw: \r\nResultType: fprOk\r\n";
   EXPECT_EQ(text.substr(shortForm.size(), longStart.size()), longStart);
+}
+
+// A device configured for TCP is handed out without any exchange, so these runs reach the job itself.
+const char* const kTcpDevice =
+    "DeviceAuto=0\r\nComType=ctTcp\r\nIpv4Address=127.0.0.1\r\nIpv4Port=1\r\nFpType=Daisy\r\n";
+
+TEST_F(RunFlowTest, NoJobWritesNoResultFile) {
+  platform::WriteAllBytes(Exe() + ".ini", kTcpDevice);
+  EXPECT_EQ(Run({"/ui", "/checkStatus", "/handleBons", "/start", "/output:out.txt"}), 0);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_FALSE(platform::FileExists(Bin() + "Return.txt"));
+  EXPECT_FALSE(platform::FileExists(Work() + "out.txt"));
+  EXPECT_EQ(Read(Exe() + ".ini"), kTcpDevice);  // saved, nothing added
+}
+
+TEST_F(RunFlowTest, UnreachableDeviceEndsStatusWithTheTransportError) {
+  platform::WriteAllBytes(Exe() + ".ini", kTcpDevice);
+  EXPECT_EQ(Run({"/getStatus", "/writeBon:pc:1:2:3:S,1"}), 0);
+  EXPECT_EQ(out.str(), "");
+  const auto lines = ReturnLines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[1], "ResultType: fprUnknownError");
+  EXPECT_NE(lines[2].find("127.0.0.1:1"), std::string::npos) << lines[2];
 }
 
 TEST_F(RunFlowTest, UnwritableOutputFileKeepsReturnFileAndLeavesSettingsAlone) {
