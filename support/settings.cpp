@@ -29,7 +29,8 @@ std::string DecodeUtf16(const std::string& bytes, std::size_t start, bool bigEnd
 // save), otherwise as the ANSI code page of files edited by hand in older editors.
 std::string DecodeSettingsFile(const std::string& bytes) {
   auto startsWith = [&bytes](std::string_view mark) { return model::StartsWith(bytes, mark); };
-  if (startsWith("\xEF\xBB\xBF")) return bytes.substr(3);
+  // Bytes that break the UTF-8 the mark promises become U+FFFD, so that what is saved reads back the same.
+  if (startsWith("\xEF\xBB\xBF")) return model::Utf16ToUtf8(model::Utf8ToUtf16(std::string_view(bytes).substr(3)));
   if (startsWith("\xFF\xFE")) return DecodeUtf16(bytes, 2, false);
   if (startsWith("\xFE\xFF")) return DecodeUtf16(bytes, 2, true);
   if (model::IsValidUtf8(bytes)) return bytes;
@@ -59,7 +60,11 @@ TPrgSettings::TPrgSettings(std::string parFileName, std::string parComputerName)
 }
 
 void TPrgSettings::LoadFromText(const std::string& utf8) {
-  for (const std::string& line : SplitLines(utf8)) {
+  for (std::string line : SplitLines(utf8)) {
+    // A byte-order mark at the start of a line (a mark written twice, files joined together) is no
+    // part of the key: kept, it would hide the key from lookups, and once saved as the first line it
+    // would read back as the file's own mark and the key would be lost.
+    while (model::StartsWith(line, "\xEF\xBB\xBF")) line.erase(0, 3);
     // An empty line or one beginning with "=" names no key; keeping it would write back a line that
     // grows by "=(empty)" at every save.
     if (line.empty() || line[0] == '=') continue;
