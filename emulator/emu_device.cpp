@@ -53,6 +53,10 @@ std::vector<TOutChunk> TEmuDevice::Feed(std::string_view bytes, std::int64_t now
       Journal("rejected frame=" + HexBytes(consumed));
       out.push_back(TOutChunk{0, std::string(1, codec.RefusalByte())});
     } else if (scan.Result == TScan::TResult::Request) {
+      if (!mLastSent.empty() && scan.Request.Frame == mLastSent) {
+        Journal("echo of the last reply ignored");
+        continue;
+      }
       Answer(scan.Request, out);
     }
   }
@@ -98,7 +102,8 @@ void TEmuDevice::Answer(const TRequest& request, std::vector<TOutChunk>& out) {
   TWireDamage damage;
   damage.WrongSeq = has(TFaultKind::WrongSeq) != nullptr;
   damage.BadChecksum = has(TFaultKind::BadChecksum) != nullptr;
-  Schedule(codec.BuildReply(request, reply, damage), faults, out);
+  mLastSent = codec.BuildReply(request, reply, damage);
+  Schedule(mLastSent, faults, out);
 }
 
 void TEmuDevice::Schedule(const std::string& bytes, const std::vector<TFaultSpec>& faults,

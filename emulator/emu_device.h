@@ -48,6 +48,9 @@ private:
   // same answer again.
   std::optional<std::string> mLastFrame;
   TReply mLastReply;
+  // What went out last: a line that echoes (a terminal left in echo mode) hands it back, and a
+  // classic reply reads as a well-formed request, so the device must not act on it.
+  std::string mLastSent;
 };
 
 // "seq=22 cmd=5A data=312C31" and the markers that follow it.

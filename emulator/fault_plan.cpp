@@ -6,6 +6,9 @@ namespace emulator {
 
 namespace {
 
+// Reply data of the classic frame stop at 212 bytes, of Tremol's at 220.
+constexpr std::size_t kMaxFaultText = 200;
+
 struct TActionRow {
   const char* Name;
   TFaultKind Kind;
@@ -120,6 +123,8 @@ TFaultSpec ParseFaultSpec(const std::string& spec) {
     }
     case TActionRow::Text:
       if (!hasValue || (value.empty() && fault.Kind == TFaultKind::Status)) Fail(spec, name + " needs a value");
+      if (value.size() > kMaxFaultText)
+        Fail(spec, name + " text longer than " + std::to_string(kMaxFaultText) + " bytes does not fit a reply");
       fault.Text = value;
       break;
   }

@@ -212,6 +212,17 @@ TEST(DaisySession, CutsRequestsOutOfTheStream) {
   EXPECT_EQ(daisy.Journal.back(), "rejected frame=" + emulator::HexBytes(bad));
 }
 
+TEST(DaisySession, DoesNotActOnItsOwnReplyEchoedBack) {
+  // A terminal left in echo mode hands the reply back; it is a well-formed frame, but not a request.
+  TDaisy daisy;
+  daisy.Ask(0x30, "1,1,");
+  const std::string reply = daisy.Ask(0x31, "X\tA1");
+  EXPECT_EQ(daisy.Send(reply), "");
+  EXPECT_EQ(daisy.Journal.back(), "echo of the last reply ignored");
+  daisy.Ask(0x38);
+  EXPECT_NE(daisy.Roll.at(0).find("ОБЩА СУМА                           1.00"), std::string::npos) << daisy.Roll[0];
+}
+
 TEST(DaisySession, RejectsFaultsTheDeviceCannotShow) {
   for (const char* fault : {"status=6.0", "status=2.8", "error=0", "error=128"}) {
     emulator::TFaultPlan plan;

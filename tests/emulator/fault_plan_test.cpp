@@ -44,7 +44,7 @@ TEST(FaultPlan, ParsesSpecs) {
 }
 
 TEST(FaultPlan, ExplainsBadSpecs) {
-  const std::pair<const char*, const char*> cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"0x31:bogus", "bad fault \"0x31:bogus\": unknown action \"bogus\" (see --help)"},
       {"nak=1", "bad fault \"nak=1\": nak takes no value"},
       {"split=", "bad fault \"split=\": split needs a whole number, as in split=30"},
@@ -53,13 +53,15 @@ TEST(FaultPlan, ExplainsBadSpecs) {
       {"silence*0", "bad fault \"silence*0\": the count after * must be at least 1"},
       {"0x10000:nak", "bad fault \"0x10000:nak\": command code 0x10000 is out of range"},
       {"status=", "bad fault \"status=\": status needs a value"},
+      {"data=" + std::string(201, 'x'),
+       "bad fault \"data=" + std::string(201, 'x') + "\": data text longer than 200 bytes does not fit a reply"},
   };
   for (const auto& [spec, message] : cases) {
     try {
       ParseFaultSpec(spec);
       ADD_FAILURE() << spec << " was accepted";
     } catch (const emulator::EFaultSpecError& error) {
-      EXPECT_STREQ(error.what(), message);
+      EXPECT_EQ(error.what(), message);
     }
   }
 }
