@@ -44,10 +44,10 @@ protected:
   static std::string Read(const std::string& path) {
     return platform::FileExists(path) ? platform::ReadAllBytes(path) : std::string("<missing>");
   }
-  // Return.txt decoded from the ANSI code page, split into its lines.
-  std::vector<std::string> ReturnLines() const {
-    return model::SplitAll(platform::AnsiToUtf8(Read(Bin() + "Return.txt")), "\r\n");
-  }
+  // Return.txt split into its lines, still in the ANSI code page.
+  std::vector<std::string> ReturnLines() const { return model::SplitAll(Read(Bin() + "Return.txt"), "\r\n"); }
+  // A line as Return.txt holds it.
+  static std::string Ansi(const std::string& utf8) { return platform::Utf8ToAnsi(utf8); }
 
   app_tests::TestFolder dir;
   // Discovery must not probe the serial ports of the machine running the tests.
@@ -68,7 +68,7 @@ TEST_F(RunFlowTest, StatusWithoutDeviceReportsTheErrorAndSavesTheSettings) {
   ASSERT_EQ(lines.size(), 13u);  // twelve lines, each ended by CR LF
   EXPECT_EQ(lines[0], "ResultCode: ERROR");
   EXPECT_EQ(lines[1], "ResultType: fprUnknownError");
-  EXPECT_EQ(lines[2], std::string("ResultText: ") + kNoDevice);
+  EXPECT_EQ(lines[2], Ansi(std::string("ResultText: ") + kNoDevice));
   EXPECT_EQ(lines[6], "FpNo: ");
 
   EXPECT_NE(Read(Exe() + ".log").find(kNoDevice), std::string::npos);
@@ -89,7 +89,7 @@ TEST_F(RunFlowTest, ErrorsOfTheJobBecomeAnUnknownErrorResult) {
     const auto lines = ReturnLines();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[1], "ResultType: fprUnknownError");
-    EXPECT_EQ(lines[2], "ResultText: " + message);
+    EXPECT_EQ(lines[2], Ansi("ResultText: " + message));
     EXPECT_NE(Read(Exe() + ".log").find(message), std::string::npos);
   }
   EXPECT_EQ(out.str(), "");
