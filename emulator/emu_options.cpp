@@ -140,9 +140,11 @@ std::string UsageText() {
          "  wait=N[/MS]            N wait bytes before the reply, MS apart (default 100)\n"
          "  wait-inside=N[/MS]     N wait bytes in the middle of the reply\n"
          "  split=MS               the reply in two writes, MS milliseconds apart\n"
-         "  error=CODE             the device refuses with its own error number, without acting\n"
+         "  error=CODE             the device refuses with its own error number, without acting:\n"
+         "                         Daisy 1 to 127 (status byte 3), Datecs C a code such as -111047\n"
          "  status=B.b             bit b of status byte B set in the reply (Tremol: status=XY)\n"
-         "  data=TEXT              the reply carries TEXT as its data (the rest of the spec)\n"
+         "  data=TEXT              the reply carries TEXT as its data (the rest of the spec; a *COUNT\n"
+         "                         at its end is read as the count)\n"
          "Examples: --fault 0x38:silence*1   --fault 0x31:nak   --fault split=30   --fault 0x30:error=19\n";
 }
 

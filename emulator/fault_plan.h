@@ -17,6 +17,7 @@
 //   wait-inside=N[/MS]  the reply is cut in two and N wait bytes go in between
 //   split=MS         the reply goes in two writes, MS milliseconds apart
 //   error=CODE       the device refuses with its own error number CODE, without acting
+//                    (families without error numbers reject the spec at start)
 //   status=B.b       status bit b of status byte B is set in the reply (Tremol: status=XY, two characters)
 //   data=TEXT        the reply carries TEXT as its data (the rest of the spec, UTF-8)
 #include <optional>
