@@ -35,6 +35,9 @@ constexpr int kReadsPerCycle = 10;
 constexpr int kPauseAfterWriteMs = 200;
 constexpr int kPauseAfterReadMs = 50;
 constexpr int kPauseBeforeResendMs = 100;
+// Each wait code grants the device more reads; a device that keeps signalling "busy" for longer
+// than any report takes to print is stuck, and the run must not hang on it.
+constexpr std::int64_t kMaxBusyMs = 120000;
 
 const char* const kNoResponseText = "Няма отговор!";
 const char* const kWaitText = "Изчакайте за отговор!";
@@ -250,6 +253,8 @@ void TFPBaisicDaisyDatecs::SendCommand(std::uint8_t parCommand, const std::strin
     std::fill(reply.begin(), reply.end(), 0);
     std::size_t fill = 0;
     bool overflow = false;
+    bool busy = false;
+    const std::int64_t readingSince = support::TRuntime::Clock().MonotonicMs();
 
     for (;;) {
       std::size_t got = 0;
@@ -264,9 +269,20 @@ void TFPBaisicDaisyDatecs::SendCommand(std::uint8_t parCommand, const std::strin
         overflow = true;
         break;
       }
-      fill += StripWaitBytes(received.data(), got, wait, reply.data(), fill);
+      const std::size_t appended = StripWaitBytes(received.data(), got, wait, reply.data(), fill);
+      fill += appended;
       TFpResult probe;
       if (ValidateResponseFrame(reply.data(), 0, fill, mSequenceNo, probe)) break;
+      if (appended == 0 && support::TRuntime::Clock().MonotonicMs() - readingSince > kMaxBusyMs) {
+        busy = true;
+        break;
+      }
+    }
+
+    if (busy) {
+      Result.ResultType = model::fprWait;
+      Result.ResultText = kWaitText;
+      return;
     }
 
     if (overflow) {

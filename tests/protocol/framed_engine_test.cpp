@@ -252,6 +252,20 @@ TEST_F(FramedEngineTest, EachWaitCodeGrantsAnotherReadCycle) {
   EXPECT_EQ(result.ResultType, model::fprOk);
 }
 
+TEST_F(FramedEngineTest, DeviceBusyForeverEndsInWaitWithoutResend) {
+  // A wait code every 400 ms for five minutes: the exchange gives up after two minutes of "busy".
+  Reply reply;
+  for (int i = 0; i < 750; ++i) reply.push_back({i == 0 ? 0 : 400, {0x16}});
+  port.Replies.push_back(reply);
+  TFpResult result;
+  device.SendCommand(0x45, "1", result, false);
+  EXPECT_EQ(port.Writes.size(), 1u);
+  EXPECT_EQ(result.ResultType, model::fprWait);
+  EXPECT_EQ(result.ResultText, "Изчакайте за отговор!");
+  EXPECT_GT(clock.NowMs, 120000);
+  EXPECT_LT(clock.NowMs, 125000);
+}
+
 TEST_F(FramedEngineTest, ReplyPastBufferSizeEndsExchange) {
   // Two pieces that fit one read each but not the reply buffer together; wait codes do not count.
   Bytes chunk(600, 0x41);
