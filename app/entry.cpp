@@ -37,15 +37,29 @@ std::string MessageOf(const std::exception_ptr& error) {
   }
 }
 
+// The services could not be created (a settings file that exists but cannot be read), so no job
+// ran. Return.txt still says why: a caller must not read the result of an earlier run as this one's.
+void WriteStartFailure(const TRunEnvironment& parEnv, const std::string& parMessage) {
+  model::TFpResult result;
+  result.ResultType = model::fprUnknownError;
+  result.ResultText = parMessage;
+  try {
+    WriteReturnFile(parEnv.ExecutableFolder, result);
+  } catch (...) {
+  }
+}
+
 }  // namespace
 
 int RunEntry(const TRunEnvironment& parEnv) {
   std::ostream discard(nullptr);  // no stream given: the messages go nowhere
   std::ostream& out = parEnv.Out ? *parEnv.Out : discard;
+  bool servicesReady = false;
   try {
     support::TPrgSettings settings(parEnv.SettingsFileName(), parEnv.ComputerName);
     support::TLogger logger(parEnv.LogFileName());
     support::TRuntimeScope services(&settings, &logger);
+    servicesReady = true;
     std::exception_ptr jobError;
     try {
       RunJob(parEnv);
@@ -60,6 +74,7 @@ int RunEntry(const TRunEnvironment& parEnv) {
     }
   } catch (...) {
     PrintEscaped(out, std::current_exception());
+    if (!servicesReady) WriteStartFailure(parEnv, MessageOf(std::current_exception()));
   }
   return 0;
 }
