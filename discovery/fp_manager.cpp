@@ -1,6 +1,8 @@
 // Choosing the device for a run: the settings first (TCP or serial), then a probe of every port.
 #include "discovery/fp_manager.h"
 
+#include <exception>
+
 #include "model/errors.h"
 #include "model/fp_util.h"
 #include "support/runtime.h"
@@ -14,8 +16,13 @@ namespace {
 
 std::string Setting(const std::string& key) { return support::TRuntime::Settings().Get(key); }
 
+// Progress lines are diagnostics: a log held by another program must not stop the device lookup.
 void Log(const std::string& message) {
-  if (support::TRuntime::HasLogger()) support::TRuntime::Logger().Log(message);
+  if (!support::TRuntime::HasLogger()) return;
+  try {
+    support::TRuntime::Logger().Log(message);
+  } catch (const std::exception&) {
+  }
 }
 
 // A decimal integer, optionally signed, and nothing else.

@@ -1,6 +1,7 @@
 // Listing the devices on the serial ports: every port, at every speed, with every family.
 #include <algorithm>
 #include <cstdlib>
+#include <exception>
 
 #include "discovery/fp_manager.h"
 #include "model/fp_util.h"
@@ -14,8 +15,13 @@ using model::TFpDeviceType;
 
 namespace {
 
+// Progress lines are diagnostics: a log held by another program must not stop the device lookup.
 void Log(const std::string& message) {
-  if (support::TRuntime::HasLogger()) support::TRuntime::Logger().Log(message);
+  if (!support::TRuntime::HasLogger()) return;
+  try {
+    support::TRuntime::Logger().Log(message);
+  } catch (const std::exception&) {
+  }
 }
 
 // Names joined by commas; a name with a blank, a comma or a double quote is quoted, inner quotes doubled.
