@@ -19,9 +19,11 @@
 #include <memory>
 #include <string>
 
+#include "devices/daisy.h"
 #include "devices/datecs_a.h"
 #include "devices/datecs_b.h"
 #include "devices/eltrade.h"
+#include "fuzz_frames.h"
 #include "fuzz_support.h"
 #include "model/fp_util.h"
 #include "platform/code_page.h"
@@ -54,19 +56,12 @@ public:
   using TFPBaisicDaisyDatecs::InterpretResponse;
 };
 
-std::array<std::uint8_t, 4> Checksum(const Bytes& f, std::size_t from, std::size_t to) {
-  unsigned sum = 0;
-  for (std::size_t i = from; i <= to; ++i) sum = (sum + f[i]) & 0xFFFF;
-  return {static_cast<std::uint8_t>(0x30 + ((sum >> 12) & 0xF)), static_cast<std::uint8_t>(0x30 + ((sum >> 8) & 0xF)),
-          static_cast<std::uint8_t>(0x30 + ((sum >> 4) & 0xF)), static_cast<std::uint8_t>(0x30 + (sum & 0xF))};
-}
-
 // A frame of L bytes is 01 LEN SEQ CMD data 04 S0..S5 05 CS CS CS CS 03 with LEN = 0x20 + L - 6.
 bool IsValidFrame(const Bytes& f, int seq) {
   const std::size_t L = f.size();
   if (L < 17 || f[0] != 0x01 || f[1] < 0x20 || std::size_t(f[1] - 0x20) != L - 6) return false;
   if (f[2] != 0x20 + seq || f[L - 1] != 0x03 || f[L - 6] != 0x05) return false;
-  const auto cs = Checksum(f, 1, L - 6);
+  const auto cs = fuzz::SumChecksum(f, 1, L - 6);
   return std::equal(cs.begin(), cs.end(), f.begin() + static_cast<std::ptrdiff_t>(L - 5));
 }
 
@@ -79,7 +74,7 @@ void Repair(Bytes& f, int seq) {
   f[2] = static_cast<std::uint8_t>(0x20 + seq);
   f[L - 6] = 0x05;
   f[L - 1] = 0x03;
-  const auto cs = Checksum(f, 1, L - 6);
+  const auto cs = fuzz::SumChecksum(f, 1, L - 6);
   std::copy(cs.begin(), cs.end(), f.begin() + static_cast<std::ptrdiff_t>(L - 5));
 }
 
@@ -138,10 +133,11 @@ void ReplyPath(fuzz::TInput& in, bool repair) {
 // ---- exchange path ----
 
 std::unique_ptr<protocol::TFPBaisicDaisyDatecs> MakeDriver(std::uint8_t choice) {
-  switch (choice % 3) {
+  switch (choice % 4) {
     case 0: return std::make_unique<devices::TFpDatecsA>();
     case 1: return std::make_unique<devices::TFpDatecsB>();
-    default: return std::make_unique<devices::TFpEltrade>();
+    case 2: return std::make_unique<devices::TFpEltrade>();
+    default: return std::make_unique<devices::TFPDaisy>();
   }
 }
 
@@ -156,15 +152,10 @@ Bytes ReplyFor(const Bytes& request, const Bytes& raw, bool repair, std::size_t 
   Bytes status(6, 0x80);
   std::size_t i = 0;
   for (; i < raw.size() && i < 6; ++i) status[i] = raw[i];
-  Bytes frame{0x01, 0x00, request.size() > 2 ? request[2] : std::uint8_t{0x22}, request.size() > 3 ? request[3] : std::uint8_t{0}};
-  for (; i < raw.size() && frame.size() < 4 + 200; ++i) frame.push_back(raw[i] == kWait ? 0x20 : raw[i]);
-  frame.push_back(0x04);
-  frame.insert(frame.end(), status.begin(), status.end());
-  frame.push_back(0x05);
-  frame[1] = static_cast<std::uint8_t>(0x20 + frame.size() - 1);
-  const auto cs = Checksum(frame, 1, frame.size() - 1);
-  frame.insert(frame.end(), cs.begin(), cs.end());
-  frame.push_back(0x03);
+  Bytes data;
+  for (; i < raw.size() && data.size() < 200; ++i) data.push_back(raw[i] == kWait ? 0x20 : raw[i]);
+  const Bytes frame = fuzz::ClassicReply(request.size() > 2 ? request[2] : std::uint8_t{0x22},
+                                         request.size() > 3 ? request[3] : std::uint8_t{0}, data, status);
   reply.insert(reply.end(), frame.begin(), frame.end());
   return reply;
 }
@@ -202,7 +193,7 @@ void ExchangePath(fuzz::TInput& in, bool repair) {
   fp->Init(&port);
 
   try {
-    switch ((choice / 3) % 6) {
+    switch ((choice / 4) % 6) {
       case 0: CheckOutcome(*fp->GetStatus(false)); break;
       case 1: CheckOutcome(*fp->GetStatus(true)); break;
       case 2: {

@@ -2,10 +2,11 @@
 //
 // Input: byte 0 picks the driver, byte 1 the device clock passed in, byte 2 the settings, byte 3 how
 // the device answers; the rest is the script text.
-//   Driver 0 is an in-memory driver that answers every operation itself (byte 3 scripts its
-//   outcomes); the others are real drivers over an in-memory port whose device acknowledges every
-//   frame (byte 3 may set one status bit), so the drivers' data layouts meet whatever the script
-//   hands them: long texts, huge or tiny numbers, odd dates.
+//   An even byte 0 picks an in-memory driver that answers every operation itself (byte 3 scripts
+//   its outcomes); an odd one a real driver (Datecs A, B, Eltrade, Daisy, Datecs C, Tremol in turn)
+//   over an in-memory port whose device takes every frame (byte 3 may set one status bit), so the
+//   drivers' data layouts meet whatever the script hands them: long texts, huge or tiny numbers,
+//   odd dates.
 //
 // What must hold: SendFile never raises; the result has a defined kind; every detail but the last
 // succeeded and the script result takes the last one's kind, or the kind is fprError with the
@@ -19,11 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "devices/daisy.h"
 #include "devices/datecs_a.h"
+#include "devices/datecs_c.h"
 #include "devices/datecs_b.h"
 #include "devices/eltrade.h"
 #include "driver/fp_basic.h"
 #include "driver/script_line.h"
+#include "fuzz_frames.h"
 #include "fuzz_support.h"
 #include "model/fp_util.h"
 #include "platform/code_page.h"
@@ -36,6 +40,8 @@ using driver::TFpResultPtr;
 using fuzz::Bytes;
 using model::TFpCommand;
 using model::TFpResult;
+
+constexpr std::uint8_t kClassic = 0, kWide = 1, kTremol = 2;
 
 // Answers every operation without a device; the outcomes come from the fuzz input, two bits each.
 class TMemoryDriver final : public driver::TFpSimple {
@@ -119,48 +125,32 @@ private:
   std::uint8_t mOutcomes;
 };
 
-std::array<std::uint8_t, 4> FramedChecksum(const Bytes& f, std::size_t from, std::size_t to) {
-  unsigned sum = 0;
-  for (std::size_t i = from; i <= to; ++i) sum = (sum + f[i]) & 0xFFFF;
-  return {static_cast<std::uint8_t>(0x30 + ((sum >> 12) & 0xF)), static_cast<std::uint8_t>(0x30 + ((sum >> 8) & 0xF)),
-          static_cast<std::uint8_t>(0x30 + ((sum >> 4) & 0xF)), static_cast<std::uint8_t>(0x30 + (sum & 0xF))};
+// A device that takes every request. Classic and wide frames carry "P,1,2" or "0\t1\t" as data (a
+// cash in/out done, a receipt number) and status bytes, one bit of which the input may set; Tremol
+// acknowledges with a state character the input may choose.
+Bytes DeviceAnswer(std::uint8_t family, const Bytes& request, std::uint8_t statusBit) {
+  if (request.size() < 7) return {};
+  const std::uint8_t seqByte = request[family == kWide ? 5 : 2];
+  if (family == kTremol) {
+    const std::uint8_t a = statusBit & 0x80 ? static_cast<std::uint8_t>('0' + (statusBit & 0x0F)) : '0';
+    return fuzz::TremolAck(seqByte, a, '0');
+  }
+  const std::size_t statusCount = family == kWide ? 8 : 6;
+  Bytes status(statusCount, 0x80);
+  if (statusBit) status[statusBit % statusCount] |= static_cast<std::uint8_t>(1u << ((statusBit >> 3) & 7));
+  if (family == kWide) return fuzz::WideReply(seqByte, request.data() + 6, {'0', '\t', '1', '\t'}, status);
+  return fuzz::ClassicReply(seqByte, request[3], {'P', ',', '1', ',', '2'}, status);
 }
 
-// A framed device that takes every request: "P,1,2" as data (a cash in/out done, a receipt number)
-// and six status bytes, one bit of which the input may set.
-Bytes FramedAnswer(const Bytes& request, std::uint8_t statusBit) {
-  Bytes status(6, 0x80);
-  if (statusBit) status[statusBit % 6] |= static_cast<std::uint8_t>(1u << ((statusBit >> 3) & 7));
-  Bytes f{0x01, 0x00, request.size() > 2 ? request[2] : std::uint8_t{0x20}, request.size() > 3 ? request[3] : std::uint8_t{0}};
-  for (char c : std::string("P,1,2")) f.push_back(static_cast<std::uint8_t>(c));
-  f.push_back(0x04);
-  f.insert(f.end(), status.begin(), status.end());
-  f.push_back(0x05);
-  f[1] = static_cast<std::uint8_t>(0x20 + f.size() - 1);
-  const auto cs = FramedChecksum(f, 1, f.size() - 1);
-  f.insert(f.end(), cs.begin(), cs.end());
-  f.push_back(0x03);
-  return f;
-}
-
-// A Tremol device that acknowledges every request with state and outcome characters.
-Bytes TremolAnswer(const Bytes& request, std::uint8_t statusBit) {
-  const std::uint8_t a = statusBit & 0x80 ? static_cast<std::uint8_t>('0' + (statusBit & 0x0F)) : '0';
-  Bytes f{0x06, request.size() > 2 ? request[2] : std::uint8_t{0x20}, a, '0'};
-  std::uint8_t x = 0;
-  for (std::size_t i = 1; i < f.size(); ++i) x ^= f[i];
-  f.push_back(static_cast<std::uint8_t>(0x30 + (x >> 4)));
-  f.push_back(static_cast<std::uint8_t>(0x30 + (x & 0x0F)));
-  f.push_back(0x0A);
-  return f;
-}
-
-std::unique_ptr<driver::TFpBasic> MakeDeviceDriver(std::uint8_t choice) {
-  switch (choice % 4) {
+std::unique_ptr<driver::TFpBasic> MakeDeviceDriver(std::uint8_t choice, std::uint8_t& family) {
+  family = kClassic;
+  switch (choice % 6) {
     case 0: return std::make_unique<devices::TFpDatecsA>();
     case 1: return std::make_unique<devices::TFpDatecsB>();
     case 2: return std::make_unique<devices::TFpEltrade>();
-    default: return std::make_unique<protocol::TFPTremol>();
+    case 3: return std::make_unique<devices::TFPDaisy>();
+    case 4: family = kWide; return std::make_unique<devices::TFpDatecsC>();
+    default: family = kTremol; return std::make_unique<protocol::TFPTremol>();
   }
 }
 
@@ -221,13 +211,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   fakes::FakeSerialPort port(services.Clock);
   std::unique_ptr<driver::TFpBasic> fp;
+  std::uint8_t family = kClassic;
   if (driverChoice % 2 == 0) {
     fp = std::make_unique<TMemoryDriver>(deviceChoice);
   } else {
-    fp = MakeDeviceDriver(driverChoice / 2);
-    const bool tremol = dynamic_cast<protocol::TFPTremol*>(fp.get()) != nullptr;
-    port.Responder = [tremol, deviceChoice](const Bytes& request) {
-      return fakes::Reply{{0, tremol ? TremolAnswer(request, deviceChoice) : FramedAnswer(request, deviceChoice)}};
+    fp = MakeDeviceDriver(driverChoice / 2, family);
+    port.Responder = [family, deviceChoice](const Bytes& request) {
+      return fakes::Reply{{0, DeviceAnswer(family, request, deviceChoice)}};
     };
     port.Open();
     fp->Init(&port);
@@ -241,6 +231,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(result != nullptr, "SendFile gave no result");
   CheckScriptResult(*result, script, model::IsValidUtf8(script));
-  if (!port.Writes.empty()) fuzz::CheckTransmissions(port.Writes, 2);
+  if (!port.Writes.empty()) fuzz::CheckTransmissions(port.Writes, family == kWide ? 5 : 2);
   return 0;
 }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "fuzz_frames.h"
 #include "fuzz_support.h"
 #include "model/fp_util.h"
 #include "platform/code_page.h"
@@ -32,12 +33,6 @@ constexpr std::uint8_t kAck = 0x06;
 constexpr std::uint8_t kStx = 0x02;
 constexpr std::uint8_t kEnd = 0x0A;
 
-std::array<std::uint8_t, 2> Checksum(const std::uint8_t* bytes, std::size_t count) {
-  std::uint8_t x = 0;
-  for (std::size_t i = 0; i < count; ++i) x ^= bytes[i];
-  return {static_cast<std::uint8_t>(0x30 + (x >> 4)), static_cast<std::uint8_t>(0x30 + (x & 0x0F))};
-}
-
 // An acknowledgement has a body of 3 (SEQ A B); a data frame the body its length byte announces.
 bool IsValidAnswer(const Bytes& f, int seq) {
   const long r = static_cast<long>(f.size());
@@ -46,23 +41,13 @@ bool IsValidAnswer(const Bytes& f, int seq) {
   const long body = ack ? 3 : static_cast<long>(f[1]) - 0x20;
   if (r - 4 != body || f[r - 1] != kEnd) return false;
   if (ack ? f[1] != 0x20 + seq : (f[0] != kStx || f[2] != 0x20 + seq)) return false;
-  const auto cs = Checksum(f.data() + 1, static_cast<std::size_t>(body));
+  const auto cs = fuzz::XorChecksum(f.data() + 1, static_cast<std::size_t>(body));
   return f[r - 3] == cs[0] && f[r - 2] == cs[1];
 }
 
 Bytes MakeAnswer(const Bytes& raw, std::uint8_t seqByte, std::uint8_t command, bool ack) {
-  Bytes f;
-  if (ack) {
-    f = {kAck, seqByte, raw.size() > 0 ? raw[0] : std::uint8_t{'0'}, raw.size() > 1 ? raw[1] : std::uint8_t{'0'}};
-  } else {
-    f = {kStx, 0x00, seqByte, command};
-    for (std::size_t i = 0; i < raw.size() && f.size() < 4 + 200; ++i) f.push_back(raw[i]);
-    f[1] = static_cast<std::uint8_t>(0x20 + f.size() - 1);
-  }
-  const auto cs = Checksum(f.data() + 1, f.size() - 1);
-  f.insert(f.end(), cs.begin(), cs.end());
-  f.push_back(kEnd);
-  return f;
+  if (ack) return fuzz::TremolAck(seqByte, raw.size() > 0 ? raw[0] : '0', raw.size() > 1 ? raw[1] : '0');
+  return fuzz::TremolData(seqByte, command, Bytes(raw.begin(), raw.begin() + std::min<std::ptrdiff_t>(raw.size(), 200)));
 }
 
 void AnswerPath(fuzz::TInput& in, bool repair, bool ack) {

@@ -43,18 +43,50 @@ def framed_seeds():
     write(t, "reply_wait_only", bytes([0, 1, 3]))
     write(t, "reply_wrong_sequence", bytes([0, 1, 0]) + framed_reply(3, 0x45))
     write(t, "reply_repair", bytes([2, 1, 0]) + b"\x80" * 4 + cp1251("12,34,ab") + b"\x80" * 12)
-    # Exchange path: mode (1 raw, 3 repaired), choice (driver = c % 3, operation = c / 3 % 6),
+    # Exchange path: mode (1 raw, 3 repaired), choice (driver = c % 4: Datecs A, B, Eltrade, Daisy;
+    # operation = c / 4 % 6: status, fast status, clock, receipt end, cash in/out, X report),
     # chunk size, chunk delays, leading wait codes, the bytes (repaired: six status bytes, then data).
     write(t, "exchange_status_raw", bytes([1, 0, 0, 0, 0]) + framed_reply(2, 0x5A, cp1251("FP-800,1.00,x,1,DT000001,02000001")))
     write(t, "exchange_status_repair", bytes([3, 0, 0, 0, 1]) + b"\x80" * 6 + cp1251("FP-2000,1.00BG,x,1,DT000001,02000001"))
-    write(t, "exchange_status_fast", bytes([3, 4, 0, 0, 0]) + b"\x80" * 6 + cp1251("ED,1,2,3,4,ED000001,44000001"))
-    write(t, "exchange_clock", bytes([3, 6, 0, 0, 0]) + b"\x80" * 6 + cp1251("05-03-24 14:07:09"))
-    write(t, "exchange_bon_end", bytes([3, 9, 7, 0b11100100, 1]) + b"\x80" * 6 + cp1251("123"))
-    write(t, "exchange_cash_refused", bytes([3, 12, 0, 0, 0]) + b"\x80" * 6 + cp1251("F,100,0,0"))
-    write(t, "exchange_cash_done", bytes([3, 13, 0, 0, 0]) + b"\x80" * 6 + cp1251("P,100,0,0"))
-    write(t, "exchange_x_report_split", bytes([3, 17, 3, 0xFF, 0]) + b"\x80" * 6 + cp1251("0"))
+    write(t, "exchange_daisy_status", bytes([3, 3, 0, 0, 0]) + b"\x80\x80\x80\x80\x80\xb8" + cp1251("CompactM,1,2,3,DY448967,36607003"))
+    write(t, "exchange_daisy_error", bytes([3, 3, 0, 0, 0]) + b"\x80\x80\x80\x93\x80\xb8" + cp1251("x"))
+    write(t, "exchange_status_fast", bytes([3, 6, 0, 0, 0]) + b"\x80" * 6 + cp1251("ED,1,2,3,4,ED000001,44000001"))
+    write(t, "exchange_clock", bytes([3, 9, 0, 0, 0]) + b"\x80" * 6 + cp1251("05-03-24 14:07:09"))
+    write(t, "exchange_bon_end", bytes([3, 12, 7, 0b11100100, 1]) + b"\x80" * 6 + cp1251("123"))
+    write(t, "exchange_cash_refused", bytes([3, 16, 0, 0, 0]) + b"\x80" * 6 + cp1251("F,100,0,0"))
+    write(t, "exchange_cash_done", bytes([3, 19, 0, 0, 0]) + b"\x80" * 6 + cp1251("P,100,0,0"))
+    write(t, "exchange_x_report_split", bytes([3, 22, 3, 0xFF, 0]) + b"\x80" * 6 + cp1251("0"))
     write(t, "exchange_oversized", bytes([1, 0, 0, 0, 0]) + b"A" * 1100)
     write(t, "exchange_silence", bytes([1, 0, 0, 0, 3]))
+
+
+# ---- family C: 01 LEN*4 SEQ CMD*4 data 04 S0..S7 05 CS*4 03 ----
+
+def nibble_field(value):
+    return bytes(0x30 + ((value >> shift) & 0xF) for shift in (12, 8, 4, 0))
+
+
+def wide_reply(seq, cmd, data=b"", status=b"\x80" * 8):
+    body = nibble_field(0x20 + 19 + len(data)) + bytes([0x20 + seq]) + nibble_field(cmd) + data + b"\x04" + status + b"\x05"
+    return b"\x01" + body + framed_checksum(body) + b"\x03"
+
+
+def family_c_seeds():
+    t = "family_c_frame"
+    # Frame path: mode (0 raw, 2 repaired: eight status bytes, then data), sequence selector, the bytes.
+    write(t, "frame_status", bytes([0, 1]) + wide_reply(2, 0x5A, cp1251("FP-700MX,1,2,3,DT279013,02279013")))
+    write(t, "frame_device_error", bytes([0, 1]) + wide_reply(2, 0x31, cp1251("-111047"), b"\x81" + b"\x80" * 7))
+    write(t, "frame_error_in_field", bytes([0, 1]) + wide_reply(2, 0x31, cp1251("-101007\t"), b"\x80\x82" + b"\x80" * 6))
+    write(t, "frame_clock", bytes([0, 1]) + wide_reply(2, 0x3E, cp1251("0\t05-03-24 14:07:09 DST\t")))
+    write(t, "frame_no_data", bytes([0, 2]) + wide_reply(3, 0x45))
+    write(t, "frame_repair", bytes([2, 1]) + b"\x80\x80\x88\x80\x80\x80\x80\x80" + cp1251("0\t42\t"))
+    # Exchange path: mode (1 raw, 3 repaired), operation (c % 6: status, fast status, clock, receipt
+    # end, cash in/out, X report then cancel), chunk size, chunk delays, leading wait codes, the bytes.
+    write(t, "exchange_status", bytes([1, 0, 0, 0, 0]) + wide_reply(2, 0x5A, cp1251("FP-700MX,1,2,3,DT279013,02279013")))
+    write(t, "exchange_clock", bytes([3, 2, 0, 0, 1]) + b"\x80" * 8 + cp1251("0\t05-03-24 14:07:09\t"))
+    write(t, "exchange_bon_end", bytes([3, 3, 11, 0b01101100, 0]) + b"\x80" * 8 + cp1251("0\t0000042\t"))
+    write(t, "exchange_cash_refused", bytes([3, 4, 0, 0, 0]) + b"\x80" * 8 + cp1251("-111017\t"))
+    write(t, "exchange_bon_open_then_cancel", bytes([3, 5, 0, 0, 0]) + b"\x80\x80\x88" + b"\x80" * 5 + cp1251("0\t"))
 
 
 # ---- Tremol: 06 SEQ A B CS CS 0A and 02 LEN SEQ CMD data CS CS 0A ----
@@ -140,14 +172,16 @@ def script_seeds():
               "FiscalBonItem;Хляб;;A;1.20;1\r\nFiscalBonTotal;;;Cash\r\nFiscalBonEnd\n")
     service = ("CashInOut;-12,5\nXReport\nZReport\nReportPeriodShort;2024-03-01;2024-03-05\n"
                "DateTimeSet;2024-03-05 14:07:09\nDateTimeSet\nFiscalBonCancel\n")
-    # Driver (even: in-memory; odd: 1 Datecs A, 3 Datecs B, 5 Eltrade, 7 Tremol), clock (0 now,
+    # Driver (even: in-memory; odd: 1 Datecs A, 3 Datecs B, 5 Eltrade, 7 Daisy, 9 Datecs C,
+    # 11 Tremol), clock (0 now,
     # 1 behind by 2 x next byte seconds, 2 unreadable, 3 far ahead), settings bits, device answers.
-    for driver in (0, 1, 3, 5, 7):
+    for driver in (0, 1, 3, 5, 7, 9, 11):
         write(t, f"receipt_{driver}", bytes([driver, 0, 0, 0]) + receipt.encode())
         write(t, f"storno_{driver}", bytes([driver, 0, 2, 0]) + storno.encode())
         write(t, f"service_{driver}", bytes([driver, 0, 0, 0]) + service.encode())
     write(t, "device_status_error", bytes([1, 0, 0, 0x1A]) + receipt.encode())
-    write(t, "tremol_bon_open", bytes([7, 0, 0, 0x84]) + receipt.encode())
+    write(t, "tremol_bon_open", bytes([11, 0, 0, 0x84]) + receipt.encode())
+    write(t, "datecs_c_status_error", bytes([9, 0, 0, 0x08]) + receipt.encode())
     write(t, "memory_outcomes", bytes([0, 0, 1, 0b10110100]) + receipt.encode())
     write(t, "clock_181s_behind", bytes([0, 1, 0, 0, 91]) + receipt.encode())
     write(t, "clock_unreadable", bytes([1, 2, 0, 0]) + storno.encode())
@@ -166,6 +200,7 @@ def date_seeds():
 
 if __name__ == "__main__":
     framed_seeds()
+    family_c_seeds()
     tremol_seeds()
     params_seeds()
     settings_seeds()
