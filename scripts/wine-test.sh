@@ -47,11 +47,15 @@ same_bytes() {
 
 # ---- a fresh wine prefix, Bulgarian locale (ANSI code page 1251), Bulgarian time zone ----
 WORK=$(mktemp -d /tmp/ruvex-wine.XXXXXX)
-EMU_PIDS=()
+declare -A EMU_PID  # the emulators still running, by name
+stop_emu() {
+  kill "${EMU_PID[$1]}" 2>/dev/null || true
+  wait "${EMU_PID[$1]}" 2>/dev/null || true
+  unset "EMU_PID[$1]"
+}
 cleanup() {
-  local pid
-  for pid in "${EMU_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${EMU_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+  local name
+  for name in "${!EMU_PID[@]}"; do stop_emu "$name"; done
   [[ -d $WORK/prefix ]] && WINEPREFIX=$WORK/prefix wineserver -k 2>/dev/null || true
   rm -rf "$WORK"
 }
@@ -74,26 +78,13 @@ wine wineboot -i >/dev/null 2>&1
 # long as the server: boot them here, away from the pipes CTest reads.
 start_wineserver() {
   wineserver -w
-  wineserver -p
+  wineserver -p </dev/null >/dev/null 2>&1  # it stays, so it must not hold our output open
   wine wineboot </dev/null >/dev/null 2>&1
 }
 start_wineserver
 echo "  prefix ready in $((SECONDS - PREFIX_STARTED)) s"
 
-echo "== Unit tests under wine"
-if ctest --test-dir "$WIN_BUILD" --output-on-failure --timeout 300 -j2; then
-  pass "unit tests under wine"
-else
-  fail "unit tests under wine"
-fi
-UNIT_DONE=$SECONDS
-
-echo "== End to end: ruvex.exe against the Linux emulator"
-x86_64-w64-mingw32-objdump -p "$WIN_BUILD/app/ruvex.exe" | sed -n 's/^[[:space:]]*DLL Name: //p' >"$WORK/dlls"
-echo "  imports: $(tr '\n' ' ' <"$WORK/dlls")"
-foreign=$(grep -viE '^(kernel32|msvcrt|ucrtbase|advapi32|shell32|user32|ws2_32|api-ms-win-[a-z0-9-]+)\.dll$' "$WORK/dlls" || true)
-if [[ -s $WORK/dlls && -z $foreign ]]; then pass "ruvex.exe imports only Windows system DLLs"; else fail "ruvex.exe imports only Windows system DLLs" "$foreign"; fi
-
+echo "== Emulated devices on COM ports and TCP"
 # start_emu NAME ARGS...: one ruvex-emu with its journal and paper roll in $WORK; WHERE[NAME] is
 # its pseudo-terminal path or host:port, from the line it prints when ready.
 declare -A WHERE
@@ -102,9 +93,9 @@ start_emu() {
   shift
   "$LINUX_BUILD/emulator/ruvex-emu" --family daisy "$@" --journal "$WORK/$name.journal" --roll "$WORK/$name.roll" \
     >"$WORK/$name.out" 2>"$WORK/$name.err" &
-  EMU_PIDS+=($!)
+  EMU_PID[$name]=$!
   for ((i = 0; i < 200; i++)); do
-    line=$(head -n1 "$WORK/$name.out")
+    line=$(head -n1 "$WORK/$name.out" 2>/dev/null || true)
     [[ -n $line ]] && break
     sleep 0.05
   done
@@ -120,6 +111,8 @@ for side in L W; do
   start_emu "${side}T" --tcp 0
   start_emu "${side}S" --tcp 0 --fault 0x5A:silence
 done
+# A line where requests are lost, for the serial port unit tests.
+start_emu Q --pty --fault drop
 
 # The Linux ruvex lists its ports sorted by path, the Windows one by COM name ignoring case, where
 # COM10 comes before COM2: the twin of the first Linux port gets COM10.
@@ -131,10 +124,35 @@ fi
 declare -A COM=([$FIRST]=COM10 [$SECOND]=COM2)
 wine reg add 'HKLM\Software\Wine\Ports' /v COM10 /t REG_SZ /d "${WHERE[W$FIRST]}" /f >/dev/null
 wine reg add 'HKLM\Software\Wine\Ports' /v COM2 /t REG_SZ /d "${WHERE[W$SECOND]}" /f >/dev/null
+wine reg add 'HKLM\Software\Wine\Ports' /v COM3 /t REG_SZ /d "${WHERE[Q]}" /f >/dev/null
 # The port map is read when the server starts.
-wineserver -k
-start_wineserver
+restart_wineserver() {
+  wineserver -k
+  start_wineserver
+}
+restart_wineserver
 wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | sed -n 's/^ *\(\\Device[^ ]*\) *REG_SZ *\(.*\)\r\?$/  serial port map: \1 -> \2/p'
+
+echo "== Unit tests under wine"
+if RUVEX_TEST_SERIAL_PORT=COM3 ctest --test-dir "$WIN_BUILD" --output-on-failure --timeout 300 -j2; then
+  pass "unit tests under wine"
+else
+  fail "unit tests under wine"
+fi
+UNIT_DONE=$SECONDS
+
+# The lossy line is no device for discovery: gone from the port map before the listing.
+stop_emu Q
+wine reg delete 'HKLM\Software\Wine\Ports' /v COM3 /f >/dev/null
+restart_wineserver
+wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | sed -n 's/^ *\(\\Device[^ ]*\) *REG_SZ *\(.*\)\r\?$/  serial port map: \1 -> \2/p'
+
+echo "== End to end: ruvex.exe against the Linux emulator"
+x86_64-w64-mingw32-objdump -p "$WIN_BUILD/app/ruvex.exe" | sed -n 's/^[[:space:]]*DLL Name: //p' >"$WORK/dlls"
+echo "  imports: $(tr '\n' ' ' <"$WORK/dlls")"
+foreign=$(grep -viE '^(kernel32|msvcrt|ucrtbase|advapi32|shell32|user32|ws2_32|api-ms-win-[a-z0-9-]+)\.dll$' "$WORK/dlls" || true)
+if [[ -s $WORK/dlls && -z $foreign ]]; then pass "ruvex.exe imports only Windows system DLLs"; else fail "ruvex.exe imports only Windows system DLLs" "$foreign"; fi
+
 
 # new_home NAME linux|win: a folder with a copy of the executable; its files are written beside it.
 new_home() {
@@ -295,6 +313,6 @@ for twin in "$SECOND" T; do
   same_bytes "device $twin: the same paper roll" "$WORK/L$twin.roll.norm" "$WORK/W$twin.roll.norm"
 done
 
-echo "wine stage: build $((BUILT - STARTED)) s, unit tests $((UNIT_DONE - BUILT)) s, end to end $((SECONDS - UNIT_DONE)) s, in all $((SECONDS - STARTED)) s"
+echo "wine stage: build $((BUILT - STARTED)) s, prefix and unit tests $((UNIT_DONE - BUILT)) s, end to end $((SECONDS - UNIT_DONE)) s, in all $((SECONDS - STARTED)) s"
 echo "wine: $PASSED passed, $FAILED failed"
 ((FAILED == 0))

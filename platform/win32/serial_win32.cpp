@@ -23,7 +23,13 @@ public:
     std::string device = mName.rfind("\\\\.\\", 0) == 0 ? mName : "\\\\.\\" + mName;
     HANDLE h = CreateFileW(win32::Widen(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error(win32::LastErrorMessage("Cannot open serial port " + mName));
+    if (h == INVALID_HANDLE_VALUE) {
+      const DWORD code = GetLastError();
+      // A COM port opens for one program at a time; say so rather than "access denied".
+      if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION)
+        throw std::runtime_error("Cannot open serial port " + mName + ": the port is in use by another program");
+      throw std::runtime_error(win32::LastErrorMessage("Cannot open serial port " + mName, code));
+    }
     mHandle = h;
     SetupComm(mHandle, 1024, 1024);
     DCB dcb{};
