@@ -72,7 +72,7 @@ unset DISPLAY WAYLAND_DISPLAY RUVEX_SERIAL_PORTS
 
 echo "== Wine prefix $WINEPREFIX"
 PREFIX_STARTED=$SECONDS
-wine wineboot -i >/dev/null 2>&1
+wine wineboot -i </dev/null >/dev/null 2>&1
 # A persistent server: otherwise every wine start waits for the previous server to time out. The
 # first program started boots wine's own services, which inherit its standard handles and live as
 # long as the server: boot them here, away from the pipes CTest reads.
@@ -171,12 +171,12 @@ settings() {
 run_linux() {
   local home=$WORK/$1 ports=$2
   shift 2
-  (cd "$home" && RUVEX_SERIAL_PORTS=$ports timeout 120 ./ruvex "$@" >"$home/stdout" 2>"$home/stderr") || true
+  (cd "$home" && RUVEX_SERIAL_PORTS=$ports timeout 120 ./ruvex "$@" </dev/null >"$home/stdout" 2>"$home/stderr") || true
 }
 run_win() {
   local home=$WORK/$1
   shift
-  (cd "$home" && timeout 120 wine ./ruvex.exe "$@" >"$home/stdout" 2>"$home/stderr") || true
+  (cd "$home" && timeout 120 wine ./ruvex.exe "$@" </dev/null >"$home/stdout" 2>"$home/stderr") || true
 }
 # The device clock is read live and printed on the paper, so clock readings are the one thing two
 # runs may differ in.
