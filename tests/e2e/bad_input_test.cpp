@@ -67,7 +67,9 @@ TEST(BadInputE2E, ScriptLinesThatCannotRunStopBeforeTheDeviceIsAsked) {
     EXPECT_EQ(LineValue(text, "ResultType: "), c.Type);
     EXPECT_EQ(LineValue(text, "ResultText: "), c.Text);
     // An error raised by a line names the computer that ran the script.
-    if (std::string(c.Type) == "fprError") EXPECT_EQ(LineValue(text, "FpNo: "), e2e::ComputerName());
+    if (std::string(c.Type) == "fprError") {
+      EXPECT_EQ(LineValue(text, "FpNo: "), e2e::ComputerName());
+    }
     expected = Then(Then(expected, kDaisyLookup), c.Sent);
     EXPECT_EQ(e2e::Received(shop.Device), expected);
   }
@@ -181,6 +183,8 @@ struct TBrokenPeerCase {
   const char* TextPart;  // a piece of ResultText
 };
 
+void PrintTo(const TBrokenPeerCase& c, std::ostream* out) { *out << c.Name; }
+
 class BrokenTcpPeerE2E : public ::testing::TestWithParam<TBrokenPeerCase> {};
 
 TEST_P(BrokenTcpPeerE2E, EndsTheStatusRequestWithAClearResult) {
@@ -198,7 +202,9 @@ TEST_P(BrokenTcpPeerE2E, EndsTheStatusRequestWithAClearResult) {
   EXPECT_NE(LineValue(text, "ResultText: ").find(c.TextPart), std::string::npos) << text;
   // Too much is not asked for again (more bytes will not make it a reply): one request for the
   // status, one for the clock.
-  if (c.Kind == TBrokenTcpDevice::TKind::Oversized) EXPECT_EQ(device.Requests(), 2);
+  if (c.Kind == TBrokenTcpDevice::TKind::Oversized) {
+    EXPECT_EQ(device.Requests(), 2);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
