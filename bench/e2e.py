@@ -6,9 +6,10 @@ the exchanges that happened, counted from the emulator's journal; defined in doc
 their ratio, CPU time as a share of the wall time, and peak resident memory; then the start-up
 cost of a run with no job against /bin/true.
 
-Each run is started as `/usr/bin/time -f %M -o FILE ruvex ...`: peak resident memory is what
-/usr/bin/time reports; wall time is taken around it (fork to reaped) and CPU time (user + system,
-/usr/bin/time's own included) from wait4, in microseconds where /usr/bin/time -v prints hundredths.
+Wall time is taken around the process (spawned to reaped) and CPU time (user + system) from its
+wait4 resource usage, in microseconds where /usr/bin/time -v prints hundredths. Peak resident memory
+comes from one more run of each job under `/usr/bin/time -f %M`: a process spawned by this script
+would report this script's own memory as its peak, since Linux carries the peak over across exec.
 Only the Python standard library is used.
 """
 
@@ -49,7 +50,6 @@ TREMOL = "tremol"
 
 @dataclass
 class Request:
-    seq: str
     cmd: int
     dup: bool
     faults: list
@@ -76,13 +76,12 @@ def read_journal(path):
     with open(path, encoding="ascii", errors="replace") as journal:
         for line in journal:
             if line.startswith("rejected"):  # refused at once with the refusal byte
-                requests.append(Request("", -1, False, []))
+                requests.append(Request(-1, False, []))
             elif line.strip():
-                seq = re.search(r"\bseq=([0-9A-F]+)", line)
                 cmd = re.search(r"\bcmd=([0-9A-F]+)", line)
                 faults = re.search(r"\bfaults=(\S+)", line)
-                requests.append(Request(seq.group(1) if seq else "", int(cmd.group(1), 16) if cmd else -1,
-                                        " dup" in line, faults.group(1).split(",") if faults else []))
+                requests.append(Request(int(cmd.group(1), 16) if cmd else -1, " dup" in line,
+                                        faults.group(1).split(",") if faults else []))
     return requests
 
 
@@ -108,21 +107,19 @@ def silent_cost(tremol, transport):
 def protocol_floor(requests, family, transport):
     """The least time the protocol's pauses take for the transmissions the emulator saw.
 
-    A reply comes whole and at once after its request.
-    Framed: 200 ms after the write, 50 ms after the read that brings the reply.
-    Tremol: SleepBeforeCommand once per request, then 50 ms after every read. A serial read returns what has arrived,
-    and the read right after the write comes before the device can have answered, so the reply is
-    brought by the second read; a TCP read waits for the first byte (up to 100 ms), so by the first.
-    SleepAfterBonStart after opening a receipt.
+    A reply comes whole and at once after its request, so the first read after it brings it.
+    Framed: 200 ms after the write, 50 ms after that read.
+    Tremol: SleepBeforeCommand once per request, 50 ms after that read (the first, which follows the
+    write at once); SleepAfterBonStart after opening a receipt.
     With injected faults: a lost reply costs a read cycle that runs out; a reply that fails the check
     costs its reads and (framed, which goes on reading for the rest of a frame) a read cycle that
-    runs out; a resend that follows costs 100 ms more. An empty read over TCP first waits 100 ms. The emulator marks a repeated frame "dup";
-    that is a resend only after such a fault, since a new driver object starts its numbering again.
+    runs out; a resend that follows costs 100 ms more. An empty read over TCP first waits 100 ms.
+    The emulator marks a repeated frame "dup"; that is a resend only after such a fault, since a new
+    driver object starts its numbering again.
     """
     floor = Floor()
     tremol = family == TREMOL
-    reads = 2 if tremol and transport == "pty" else 1
-    answered = (0 if tremol else FRAMED_AFTER_WRITE) + reads * READ_PAUSE
+    answered = (0 if tremol else FRAMED_AFTER_WRITE) + READ_PAUSE
     failed = False  # whether the previous transmission went without a good reply
     for request in requests:
         kinds = {kind_of(f) for f in request.faults}
@@ -203,10 +200,13 @@ def spawn(args, env):
 class Run:
     wall_s: float
     cpu_s: float
-    peak_kb: int
+    peak_kb: int = 0
 
 
-def measure(args, env, workdir):
+def measure(args, env, workdir, peak=False):
+    """Times a run; with peak, runs it under /usr/bin/time instead, for its peak memory only."""
+    if not peak:
+        return Run(*spawn(args, env))
     rss_file = os.path.join(workdir, "peak-rss.txt")
     wall, cpu = spawn([GNU_TIME, "-f", "%M", "-o", rss_file] + args, env)
     with open(rss_file) as rss:
@@ -253,7 +253,7 @@ class Scenario:
     faults: tuple = ()
 
 
-def run_scenario(scenario, exe, emu, workdir):
+def run_scenario(scenario, exe, emu, workdir, peak=False):
     """Fresh emulators and settings for every run, so a journal holds exactly that run's requests."""
     clean(workdir)
     emulators = [Emulator(emu, f, scenario.transport, workdir, i, scenario.faults)
@@ -274,7 +274,7 @@ def run_scenario(scenario, exe, emu, workdir):
             write_settings(workdir, [f"FpType={SETTINGS_NAME[family]}", f"ComPort={emulators[0].where}",
                                      "ComBaudRate=9600"])
             env["RUVEX_SERIAL_PORTS"] = emulators[0].where
-        run = measure([exe] + scenario.job, env, workdir)
+        run = measure([exe] + scenario.job, env, workdir, peak)
     finally:
         for e in emulators:
             e.stop()
@@ -295,26 +295,28 @@ def run_scenario(scenario, exe, emu, workdir):
 
 @dataclass
 class Startup:
-    ours_ms: float  # medians of the directly spawned runs
+    ours_ms: float  # medians
     true_ms: float
-    measured: Run  # the median run with no job under /usr/bin/time, as the jobs are measured
+    cpu_ms: float
+    peak_kb: int
     true_peak_kb: int
 
 
 def startup(exe, workdir, runs):
-    """A run with no job and nothing to find, against /bin/true, interleaved, both spawned directly;
-    then the run with no job measured like the jobs, whose cost is taken off theirs to see the
-    CPU share of the exchanges alone."""
+    """A run with no job and nothing to find, against /bin/true, interleaved. Its wall and CPU
+    time are also taken off the jobs' to see the CPU share of the exchanges alone."""
     clean(workdir)
     env = dict(os.environ, RUVEX_SERIAL_PORTS="")
     spawn([exe], env)  # the first run writes the settings file; the others find it
     ours, true = [], []
     for _ in range(runs):
-        ours.append(spawn([exe], env)[0])
-        true.append(spawn(["/bin/true"], env)[0])
-    measured = sorted((measure([exe], env, workdir) for _ in range(min(runs, 21))), key=lambda r: r.wall_s)
-    return Startup(statistics.median(ours) * 1000, statistics.median(true) * 1000, measured[len(measured) // 2],
-                   measure(["/bin/true"], env, workdir).peak_kb)
+        ours.append(measure([exe], env, workdir))
+        true.append(measure(["/bin/true"], env, workdir))
+    return Startup(statistics.median(r.wall_s for r in ours) * 1000,
+                   statistics.median(r.wall_s for r in true) * 1000,
+                   statistics.median(r.cpu_s for r in ours) * 1000,
+                   measure([exe], env, workdir, True).peak_kb,
+                   measure(["/bin/true"], env, workdir, True).peak_kb)
 
 
 def fiscal_memory_numbers(emu):
@@ -384,11 +386,12 @@ def main():
     if "pty" in transports and options.listing:
         for ports in options.listing.split(";"):
             families = ports.split(",")
-            name = "listDevices " + ("3 x " + families[0] if len(set(families)) == 1 else "+".join(families))
+            same = len(set(families)) == 1
+            name = "listDevices " + (f"{len(families)} x {families[0]}" if same else "+".join(families))
             scenarios.append(Scenario(name, "pty", families, ["/listDevices"]))
 
     print(machine())
-    print(f"{options.runs} runs per job, medians; peak RSS is the largest of the runs"
+    print(f"{options.runs} runs per job, medians; peak RSS from one more run under /usr/bin/time"
           f"{'; real-time priority' if options.realtime else ''}\n")
     workdir = tempfile.mkdtemp(prefix="ruvex-e2e-")
     try:
@@ -396,10 +399,10 @@ def main():
         shutil.copy2(exe_src, exe)
         base = startup(exe, workdir, options.startup_runs)
         print(f"start-up, {options.startup_runs} interleaved runs each, medians: ruvex with no job "
-              f"{base.ours_ms:.2f} ms, /bin/true {base.true_ms:.2f} ms, difference {base.ours_ms - base.true_ms:.2f} ms")
-        print(f"run with no job under /usr/bin/time: {base.measured.wall_s * 1000:.2f} ms, CPU "
-              f"{base.measured.cpu_s * 1000:.2f} ms, peak RSS {base.measured.peak_kb / 1024:.2f} MB "
-              f"(/bin/true: {base.true_peak_kb / 1024:.2f} MB)\n")
+              f"{base.ours_ms:.2f} ms, /bin/true {base.true_ms:.2f} ms, "
+              f"difference {base.ours_ms - base.true_ms:.2f} ms")
+        print(f"run with no job: CPU {base.cpu_ms:.2f} ms, peak RSS {base.peak_kb / 1024:.2f} MB "
+              f"(/bin/true under /usr/bin/time: {base.true_peak_kb / 1024:.2f} MB)\n")
 
         header = (f"{'job':<34} {'line':<4} {'exch':>4} {'floor ms':>8} {'wall ms':>8} {'wall/floor':>10} "
                   f"{'over ms':>7} {'CPU %':>6} {'xCPU %':>6} {'RSS MB':>6}  result")
@@ -407,16 +410,17 @@ def main():
         print("-" * len(header))
         for scenario in scenarios:
             runs = [run_scenario(scenario, exe, emu, workdir) for _ in range(options.runs)]
+            peak_run = run_scenario(scenario, exe, emu, workdir, peak=True)
             wall = statistics.median(r.wall_s for r, _, _ in runs) * 1000
             floor = statistics.median(f.ms for _, f, _ in runs)
             over = [r.wall_s * 1000 - f.ms for r, f, _ in runs]
             cpu = statistics.median(r.cpu_s / r.wall_s for r, _, _ in runs) * 100
             # The exchanges alone: what the run costs beyond a run with no job.
-            xcpu = statistics.median(max(0.0, r.cpu_s - base.measured.cpu_s) / (r.wall_s - base.measured.wall_s)
+            xcpu = statistics.median(max(0.0, r.cpu_s * 1000 - base.cpu_ms) / (r.wall_s * 1000 - base.ours_ms)
                                      for r, _, _ in runs) * 100
-            peak = max(r.peak_kb for r, _, _ in runs) / 1024
+            peak = peak_run[0].peak_kb / 1024
             exchanges = "/".join(str(e) for e in sorted({f.exchanges for _, f, _ in runs}))
-            remarks = sorted({res for _, _, res in runs})
+            remarks = sorted({res for _, _, res in runs + [peak_run]})
             resends = sum(f.resends for _, f, _ in runs)
             silent = max(f.silent for _, f, _ in runs)
             if resends:
