@@ -18,7 +18,6 @@ using model::TFpUtil;
 namespace {
 
 constexpr std::uint8_t kPreamble = 0x01;
-constexpr std::uint8_t kSeparator = 0x04;
 constexpr std::uint8_t kPostamble = 0x05;
 constexpr std::uint8_t kTerminator = 0x03;
 constexpr std::uint8_t kLengthBase = 0x20;

@@ -11,6 +11,7 @@
 #include "platform/code_page.h"
 #include "platform/files.h"
 #include "app/test_folder.h"
+#include "fakes/env_scope.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ protected:
 
   app_tests::TestFolder dir;
   // Discovery must not probe the serial ports of the machine running the tests.
-  app_tests::ScopedEnv ports{"RUVEX_SERIAL_PORTS", "ruvex-no-such-port"};
+  fakes::TEnvScope ports{"RUVEX_SERIAL_PORTS", "ruvex-no-such-port"};
   std::ostringstream out;
 
 private:

@@ -1,10 +1,6 @@
 #pragma once
-// Portable helpers for the program-shell tests: a fresh folder removed afterwards, and an
-// environment variable set for the lifetime of a test.
-#include <stdlib.h>
-
+// A fresh folder for a program-shell test, removed afterwards.
 #include <filesystem>
-#include <optional>
 #include <random>
 #include <string>
 
@@ -33,38 +29,6 @@ public:
 
 private:
   std::filesystem::path mPath;
-};
-
-class ScopedEnv {
-public:
-  ScopedEnv(std::string name, const std::string& value) : mName(std::move(name)) {
-    if (const char* old = std::getenv(mName.c_str())) mOld = old;
-    Set(value);
-  }
-  ~ScopedEnv() {
-    if (mOld) {
-      Set(*mOld);
-    } else {
-#ifdef _WIN32
-      ::_putenv_s(mName.c_str(), "");
-#else
-      ::unsetenv(mName.c_str());
-#endif
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-  void Set(const std::string& value) {
-#ifdef _WIN32
-    ::_putenv_s(mName.c_str(), value.c_str());
-#else
-    ::setenv(mName.c_str(), value.c_str(), 1);
-#endif
-  }
-  std::string mName;
-  std::optional<std::string> mOld;
 };
 
 }  // namespace app_tests

@@ -33,7 +33,12 @@ inline void AppendChecksum(Bytes& frame, std::size_t from) {
 // 01 LEN SEQ CMD data 04 S0..S5 05 CS*4 03; data given in UTF-8, sent in Windows-1251.
 inline Bytes Reply6(std::uint8_t seq, std::uint8_t cmd, const std::string& data, const Status6& status) {
   std::string ansi = platform::Utf8ToAnsi(data);
-  Bytes f{0x01, static_cast<std::uint8_t>(0x20 + 11 + ansi.size()), seq, cmd};
+  Bytes f;
+  f.reserve(ansi.size() + 17);
+  f.push_back(0x01);
+  f.push_back(static_cast<std::uint8_t>(0x20 + 11 + ansi.size()));
+  f.push_back(seq);
+  f.push_back(cmd);
   f.insert(f.end(), ansi.begin(), ansi.end());
   f.push_back(0x04);
   f.insert(f.end(), status.begin(), status.end());

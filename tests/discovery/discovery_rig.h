@@ -10,6 +10,7 @@
 
 #include "devices/framed_reply.h"
 #include "discovery/fp_manager.h"
+#include "fakes/env_scope.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_serial_port.h"
 #include "model/baud_rate.h"
@@ -25,23 +26,7 @@ public:
   std::vector<std::string> Lines;
 };
 
-// Sets or clears an environment variable for its lifetime.
-class TEnvScope {
-public:
-  TEnvScope(const char* name, std::optional<std::string> value) : mName(name) {
-    if (const char* old = std::getenv(name)) mOld = old;
-    if (value) ::setenv(name, value->c_str(), 1);
-    else ::unsetenv(name);
-  }
-  ~TEnvScope() {
-    if (mOld) ::setenv(mName, mOld->c_str(), 1);
-    else ::unsetenv(mName);
-  }
-
-private:
-  const char* mName;
-  std::optional<std::string> mOld;
-};
+using TEnvScope = fakes::TEnvScope;
 
 // What sits behind one port name.
 struct TFakeLine {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "fakes/env_scope.h"
 #include "script_shop.h"
 
 namespace {
@@ -90,24 +91,7 @@ TEST(DatecsCE2E, StatusThenAScriptInTabFieldsThenARefusalNamedByTheDevice) {
                               {"Json: ", ""}}));
 }
 
-// Sets an environment variable for one scope and puts the old value back.
-class TEnvScope {
-public:
-  TEnvScope(const char* name, const char* value) : mName(name) {
-    if (const char* old = std::getenv(name)) mOld = old;
-    ::setenv(name, value, 1);
-  }
-  ~TEnvScope() {
-    if (mOld)
-      ::setenv(mName, mOld->c_str(), 1);
-    else
-      ::unsetenv(mName);
-  }
-
-private:
-  const char* mName;
-  std::optional<std::string> mOld;
-};
+using fakes::TEnvScope;
 
 TEST(DatecsCE2E, ClockSetMarksSummerTimeInTheComputersZone) {
   TScriptShop shop("datecs-c", "DatecsC", TScriptShop::TLine::Pty);

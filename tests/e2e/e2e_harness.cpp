@@ -71,8 +71,13 @@ TEmulator::TEmulator(const std::string& folder, const std::string& name, std::ve
   mJournalPath = folder + "/" + name + ".journal";
   mRollPath = folder + "/" + name + ".roll";
   mErrorPath = folder + "/" + name + ".stderr";
-  args.insert(args.begin(), RUVEX_EMU_EXE);
-  args.insert(args.end(), {"--journal", mJournalPath, "--roll", mRollPath});
+  std::vector<std::string> command;
+  command.reserve(args.size() + 5);
+  command.emplace_back(RUVEX_EMU_EXE);
+  for (std::string& arg : args) command.push_back(std::move(arg));
+  for (const std::string& option : {std::string("--journal"), mJournalPath, std::string("--roll"), mRollPath})
+    command.push_back(option);
+  args = std::move(command);
 
   int out[2];
   if (::pipe2(out, O_CLOEXEC) != 0) {
