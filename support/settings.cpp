@@ -55,7 +55,10 @@ std::vector<std::string> SplitLines(const std::string& text) {
 TPrgSettings::TPrgSettings(std::string parFileName, std::string parComputerName)
     : mComputerName(model::AsciiLower(parComputerName)), mSettingsFileName(std::move(parFileName)) {
   std::string text;
-  if (platform::FileExists(mSettingsFileName)) text = DecodeSettingsFile(platform::ReadAllBytes(mSettingsFileName));
+  if (platform::FileExists(mSettingsFileName)) {
+    mFileBytes = platform::ReadAllBytes(mSettingsFileName);
+    text = DecodeSettingsFile(*mFileBytes);
+  }
   LoadFromText(text);
 }
 
@@ -114,6 +117,8 @@ void TPrgSettings::Store(const std::string& name, const std::string& value) {
 void TPrgSettings::SaveSettings() const {
   std::string bytes;
   for (const auto& [name, value] : mSettings) bytes.append(name).append("=").append(value).append("\r\n");
+  // Most runs change nothing; rewriting (and syncing) an identical file only costs time.
+  if (mFileBytes && *mFileBytes == bytes) return;
   platform::ReplaceFileAtomically(mSettingsFileName, bytes);
 }
 

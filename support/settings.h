@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +17,7 @@ public:
   // Stores under the plain name when parGlobal, else under the computer-specific one. Always returns "".
   std::string SetValue(const std::string& parName, const std::string& parValue, bool parGlobal = false);
   // Writes every entry, UTF-8 without a mark, CR LF after each; replaces the file atomically.
+  // A file that already holds exactly these bytes is left untouched.
   void SaveSettings() const;
   std::string GetComputerName() const { return mComputerName; }
   const std::string& FileName() const { return mSettingsFileName; }
@@ -31,6 +33,7 @@ private:
   std::vector<std::pair<std::string, std::string>> mSettings;
   std::string mComputerName;
   std::string mSettingsFileName;
+  std::optional<std::string> mFileBytes;  // the file as read at start; none when it did not exist
 };
 
 // Integer value of a setting, or parDefault when missing, empty or not an integer.

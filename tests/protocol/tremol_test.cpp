@@ -44,7 +44,9 @@ Bytes Ack(std::uint8_t seqByte, char a, char b) {
 // utf8Data is sent in the ANSI code page, as the device does.
 Bytes DataFrame(std::uint8_t seqByte, std::uint8_t cmd, const std::string& utf8Data) {
   const std::string data = platform::Utf8ToAnsi(utf8Data);
-  Bytes f{STX, static_cast<std::uint8_t>(0x20 + 3 + data.size()), seqByte, cmd};
+  Bytes f;
+  f.reserve(data.size() + 7);
+  for (std::uint8_t b : {STX, static_cast<std::uint8_t>(0x20 + 3 + data.size()), seqByte, cmd}) f.push_back(b);
   f.insert(f.end(), data.begin(), data.end());
   AppendChecksum(f, 1);
   return f;

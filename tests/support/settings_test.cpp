@@ -52,6 +52,19 @@ TEST_F(Settings, WrittenBackAsLoaded) {
   for (const auto& c : cases) EXPECT_EQ(LoadAndSave(c.in), c.out) << c.in;
 }
 
+TEST_F(Settings, UnchangedFileIsNotRewritten) {
+  // Another run that saved in the meantime keeps its values when this run changed nothing.
+  TPrgSettings unchanged = Load("ComPort=COM5\r\n");
+  TempDir::Write(file, "ComPort=COM7\r\n");
+  unchanged.SaveSettings();
+  EXPECT_EQ(TempDir::Read(file), "ComPort=COM7\r\n");
+
+  TPrgSettings changed = Load("ComPort=COM5\r\n");
+  changed.SetValue("ComBaudRate", "9600");
+  changed.SaveSettings();
+  EXPECT_EQ(TempDir::Read(file), "ComPort=COM5\r\nComBaudRate_kassa1=9600\r\n");
+}
+
 TEST_F(Settings, ComputerSpecificKeyWins) {
   const std::string content = "ComPort=COM1\r\nComPort_kassa1=COM7\r\n";
   EXPECT_EQ(Load(content, "KASSA1").Get("ComPort"), "COM7");
