@@ -31,23 +31,40 @@ ARTIFACTS=$BUILD/fuzz-artifacts
 mkdir -p "$ARTIFACTS"
 failed=()
 summary=()
-for name in "${names[@]}"; do
-  exe=$BUILD/fuzz/fuzz_$name
-  log=$WORK/$name.log
+run_target() {
+  local name=$1
+  local log=$WORK/$name.log
   # New inputs go to a scratch folder first in the list; the committed seeds are only read.
   mkdir -p "$WORK/$name"
-  args=(-max_total_time="$SECONDS_PER_TARGET" -max_len=4096 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1
-        -artifact_prefix="$ARTIFACTS/$name-")
+  local args=(-max_total_time="$SECONDS_PER_TARGET" -max_len=4096 -timeout=20 -rss_limit_mb=2048
+              -print_final_stats=1 -artifact_prefix="$ARTIFACTS/$name-")
   [[ -f fuzz/$name.dict ]] && args+=(-dict="$ROOT/fuzz/$name.dict")
-  echo "---- fuzz_$name: ${SECONDS_PER_TARGET}s"
-  status=0
-  "$exe" "${args[@]}" "$WORK/$name" "$ROOT/fuzz/corpus/$name" >"$log" 2>&1 || status=$?
+  local status=0
+  "$BUILD/fuzz/fuzz_$name" "${args[@]}" "$WORK/$name" "$ROOT/fuzz/corpus/$name" >"$log" 2>&1 || status=$?
+  echo "$status" >"$WORK/$name.status"
+}
+
+# Two targets at a time: one per core.
+echo "---- ${#names[@]} targets, ${SECONDS_PER_TARGET}s each, ${FUZZ_JOBS:-2} at a time"
+running=0
+for name in "${names[@]}"; do
+  if ((running >= ${FUZZ_JOBS:-2})); then
+    wait -n
+    running=$((running - 1))
+  fi
+  run_target "$name" &
+  running=$((running + 1))
+done
+wait
+
+for name in "${names[@]}"; do
+  log=$WORK/$name.log
+  status=$(cat "$WORK/$name.status")
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
   cov=$(grep -Eo 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+' "$log" | tail -n1 || true)
   edges=$(sed -n 's/.*(\([0-9]*\) inline 8-bit counters).*/\1/p' "$log" | head -n1)
   line=$(printf '%-16s executions %-10s %s (of %s instrumented edges)' "$name" "${runs:-?}" "${cov:-cov: ?}" "${edges:-?}")
   summary+=("$line")
-  echo "$line"
   if ((status != 0)); then
     failed+=("$name")
     echo "fuzz_$name FAILED (exit $status); its report:"

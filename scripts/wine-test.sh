@@ -25,7 +25,8 @@ echo "== Linux reference build ($LINUX_BUILD)"
 cmake --build "$LINUX_BUILD" --target ruvex ruvex-emu
 
 echo "== Windows build ($WIN_BUILD)"
-cmake -S . -B "$WIN_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B "$WIN_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_CXX_FLAGS_RELEASE="${WIN_OPT_FLAGS:--O1 -DNDEBUG}" >/dev/null
 cmake --build "$WIN_BUILD"
 BUILT=$SECONDS
 
