@@ -59,7 +59,12 @@ TFpResultPtr RunSelectedJob(const TRunEnvironment& parEnv, TFpInputParameters& p
 }
 
 TFpResultPtr ErrorResult(const std::string& message) {
-  support::TRuntime::Logger().Log(message);
+  // The caller learns the outcome from Return.txt; a log held by another program must not take
+  // that away.
+  try {
+    support::TRuntime::Logger().Log(message);
+  } catch (const std::exception&) {
+  }
   auto result = std::make_unique<model::TFpResult>();
   result->ResultType = model::fprUnknownError;
   result->ResultText = message;

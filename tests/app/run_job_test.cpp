@@ -165,13 +165,22 @@ TEST_F(RunFlowTest, UnwritableOutputFileKeepsReturnFileAndLeavesSettingsAlone) {
 }
 
 TEST_F(RunFlowTest, ErrorEscapingTheEntryIsPrintedWithItsKind) {
-  fs::create_directories(Exe() + ".log");  // the log cannot take the job's error
+  // Neither Return.txt nor the log can be written: the error leaves the run and then the entry.
+  fs::create_directories(Exe() + ".log");
+  fs::create_directories(Bin() + "Return.txt");
   EXPECT_EQ(Run({"/getStatus"}), 0);
   const std::string printed = out.str();
   EXPECT_EQ(printed.rfind("Exception: ", 0), 0u) << printed;
   EXPECT_EQ(printed.find('\n'), printed.size() - 1) << printed;
-  EXPECT_FALSE(platform::FileExists(Bin() + "Return.txt"));
   EXPECT_FALSE(platform::FileExists(Exe() + ".ini"));
+}
+
+TEST_F(RunFlowTest, LogHeldElsewhereStillLeavesTheResult) {
+  fs::create_directories(Exe() + ".log");  // the log cannot take the job's error
+  EXPECT_EQ(Run({"/getStatus"}), 0);
+  const std::string returned = platform::AnsiToUtf8(platform::ReadAllBytes(Bin() + "Return.txt"));
+  EXPECT_NE(returned.find("ResultType: fprUnknownError\r\n"), std::string::npos) << returned;
+  EXPECT_EQ(out.str(), "");
 }
 
 }  // namespace
