@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/utf8.h"
+
 namespace model {
 
 namespace {
@@ -19,60 +21,8 @@ std::size_t Utf8Offset(std::string_view s, std::size_t n) {
   return i;
 }
 
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one code point at s[i], advancing i; malformed input yields U+FFFD and skips one byte.
-char32_t DecodeOne(std::string_view s, std::size_t& i) {
-  auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  int extra;
-  char32_t cp;
-  char32_t min;
-  if ((b0 & 0xE0) == 0xC0) {
-    extra = 1, cp = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    extra = 2, cp = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    extra = 3, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    ++i;
-    return kReplacement;
-  }
-  for (int k = 1; k <= extra; ++k) {
-    if (i + k >= s.size() || !IsContinuation(static_cast<unsigned char>(s[i + k]))) {
-      ++i;
-      return kReplacement;
-    }
-    cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return kReplacement;
-  }
-  i += extra + 1;
-  return cp;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
+constexpr char32_t kReplacement = platform::kUtf8Replacement;
+using platform::AppendUtf8;
 
 char AsciiLowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -99,7 +49,7 @@ std::u16string Utf8ToUtf16(std::string_view s) {
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
-    char32_t cp = DecodeOne(s, i);
+    char32_t cp = platform::NextCodePoint(s, i);
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out += static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -132,7 +82,7 @@ bool IsValidUtf8(std::string_view s) {
   while (i < s.size()) {
     const std::size_t at = i;
     // Malformed input decodes to U+FFFD in one byte; a real U+FFFD takes three.
-    if (DecodeOne(s, i) == kReplacement && i - at == 1) return false;
+    if (platform::NextCodePoint(s, i) == kReplacement && i - at == 1) return false;
   }
   return true;
 }

@@ -10,12 +10,13 @@
 #include <unordered_map>
 
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 #include "platform/win32/wide.h"
 
 namespace platform {
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kReplacement = kUtf8Replacement;
 
 // One code point per byte, built once from the system when its ANSI code page is single-byte.
 class TSingleByteTable {
@@ -52,60 +53,6 @@ private:
 const TSingleByteTable& Table() {
   static const TSingleByteTable table;
   return table;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Decodes one UTF-8 sequence at s[i], advancing i. A malformed sequence (stray continuation byte,
-// truncated, overlong, surrogate or beyond U+10FFFF) yields U+FFFD and consumes one byte.
-char32_t NextCodePoint(const std::string& s, std::size_t& i) {
-  const auto lead = static_cast<std::uint8_t>(s[i]);
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  }
-  int extra = 0;
-  char32_t cp = 0;
-  char32_t min = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    extra = 1, cp = lead & 0x1F, min = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2, cp = lead & 0x0F, min = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3, cp = lead & 0x07, min = 0x10000;
-  } else {
-    ++i;
-    return kReplacement;
-  }
-  if (i + extra >= s.size()) {
-    ++i;
-    return kReplacement;
-  }
-  for (int k = 1; k <= extra; ++k) {
-    const auto c = static_cast<std::uint8_t>(s[i + k]);
-    if ((c & 0xC0) != 0x80) {
-      ++i;
-      return kReplacement;
-    }
-    cp = (cp << 6) | (c & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return kReplacement;
-  }
-  i += extra + 1;
-  return cp;
 }
 
 // A multi-byte system code page (not one this program serves): the system converts, still
