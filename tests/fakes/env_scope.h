@@ -18,6 +18,15 @@ public:
   TEnvScope(const TEnvScope&) = delete;
   TEnvScope& operator=(const TEnvScope&) = delete;
 
+  // Whether a variable can be set to the empty text (on Windows that removes it).
+  static constexpr bool EmptyValuesExist() {
+#ifdef _WIN32
+    return false;
+#else
+    return true;
+#endif
+  }
+
 private:
   void Apply(const std::optional<std::string>& value) {
 #ifdef _WIN32
