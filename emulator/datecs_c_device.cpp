@@ -83,7 +83,7 @@ public:
 
   void ForceStatus(TReply& reply, const std::string& status) const override { SetBit(reply.Status, status); }
 
-  std::string CheckFault(const TFaultSpec& fault) const override {
+  std::string CheckFault(const TFaultRule& fault) const override {
     int byte = 0, bit = 0;
     if (fault.Kind == TFaultKind::Status && !ParseBitCode(fault.Text, kStatusBytes, byte, bit))
       return "status needs a bit as BYTE.BIT, byte 0 to 7 and bit 0 to 7, as in status=2.3";

@@ -26,9 +26,9 @@ std::string JournalLine(const TRequest& request) {
 
 TEmuDevice::TEmuDevice(std::unique_ptr<IPersonality> personality, TFaultPlan faults, TJournal journal)
     : mPersonality(std::move(personality)), mFaults(std::move(faults)), mJournal(std::move(journal)) {
-  for (const TFaultSpec& fault : mFaults.Specs()) {
+  for (const TFaultRule& fault : mFaults.Rules()) {
     std::string why = mPersonality->CheckFault(fault);
-    if (!why.empty()) throw EFaultSpecError("bad fault \"" + fault.Source + "\": " + why);
+    if (!why.empty()) throw EFaultRuleError("bad fault \"" + fault.Source + "\": " + why);
   }
 }
 
@@ -64,7 +64,7 @@ std::vector<TOutChunk> TEmuDevice::Feed(std::string_view bytes, std::int64_t now
 }
 
 void TEmuDevice::Answer(const TRequest& request, std::vector<TOutChunk>& out) {
-  const std::vector<TFaultSpec> faults = mFaults.Take(request.Command);
+  const std::vector<TFaultRule> faults = mFaults.Take(request.Command);
   const bool duplicate = mLastFrame && *mLastFrame == request.Frame;
   std::string line = JournalLine(request);
   if (duplicate) line += " dup";
@@ -82,15 +82,15 @@ void TEmuDevice::Answer(const TRequest& request, std::vector<TOutChunk>& out) {
   if (has(TFaultKind::Echo)) return Schedule(request.Frame, faults, out);
 
   TReply reply;
-  if (const TFaultSpec* error = has(TFaultKind::Error))
+  if (const TFaultRule* error = has(TFaultKind::Error))
     reply = mPersonality->RefuseWithError(request, error->Number);
   else if (duplicate)
     reply = mLastReply;
   else
     reply = mPersonality->Handle(request);
-  for (const TFaultSpec& fault : faults)
+  for (const TFaultRule& fault : faults)
     if (fault.Kind == TFaultKind::Status) mPersonality->ForceStatus(reply, fault.Text);
-  if (const TFaultSpec* data = has(TFaultKind::Data)) {
+  if (const TFaultRule* data = has(TFaultKind::Data)) {
     reply.Kind = TReply::TKind::Frame;
     reply.Data = platform::Utf8ToAnsi(data->Text);
   }
@@ -106,19 +106,19 @@ void TEmuDevice::Answer(const TRequest& request, std::vector<TOutChunk>& out) {
   Schedule(mLastSent, faults, out);
 }
 
-void TEmuDevice::Schedule(const std::string& bytes, const std::vector<TFaultSpec>& faults,
+void TEmuDevice::Schedule(const std::string& bytes, const std::vector<TFaultRule>& faults,
                           std::vector<TOutChunk>& out) const {
   const char wait = mPersonality->Codec().WaitByte();
   int delay = 0;
-  if (const TFaultSpec* fault = FindFault(faults, TFaultKind::Delay)) delay = static_cast<int>(fault->Number);
-  if (const TFaultSpec* fault = FindFault(faults, TFaultKind::Wait)) {
+  if (const TFaultRule* fault = FindFault(faults, TFaultKind::Delay)) delay = static_cast<int>(fault->Number);
+  if (const TFaultRule* fault = FindFault(faults, TFaultKind::Wait)) {
     for (long i = 0; i < fault->Number; ++i) {
       out.push_back(TOutChunk{delay, std::string(1, wait)});
       delay = fault->GapMs;
     }
   }
-  const TFaultSpec* inside = FindFault(faults, TFaultKind::WaitInside);
-  const TFaultSpec* split = FindFault(faults, TFaultKind::Split);
+  const TFaultRule* inside = FindFault(faults, TFaultKind::WaitInside);
+  const TFaultRule* split = FindFault(faults, TFaultKind::Split);
   if ((!inside && !split) || bytes.size() < 2) {
     out.push_back(TOutChunk{delay, bytes});
     return;

@@ -27,7 +27,7 @@ public:
   // A partial request older than this is a leftover (a probe in another protocol, a torn write).
   static constexpr std::int64_t kStaleMs = 300;
 
-  // Throws EFaultSpecError when a fault means nothing to this family.
+  // Throws EFaultRuleError when a fault means nothing to this family.
   TEmuDevice(std::unique_ptr<IPersonality> personality, TFaultPlan faults, TJournal journal = {});
 
   std::vector<TOutChunk> Feed(std::string_view bytes, std::int64_t nowMs);
@@ -36,7 +36,7 @@ public:
 
 private:
   void Answer(const TRequest& request, std::vector<TOutChunk>& out);
-  void Schedule(const std::string& bytes, const std::vector<TFaultSpec>& faults, std::vector<TOutChunk>& out) const;
+  void Schedule(const std::string& bytes, const std::vector<TFaultRule>& faults, std::vector<TOutChunk>& out) const;
   void Journal(const std::string& line) const;
 
   std::unique_ptr<IPersonality> mPersonality;

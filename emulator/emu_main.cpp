@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
   }
   try {
     return Run(options);
-  } catch (const emulator::EFaultSpecError& error) {
+  } catch (const emulator::EFaultRuleError& error) {
     std::fprintf(stderr, "ruvex-emu: %s\n", error.what());
     return 2;
   } catch (const std::exception& error) {

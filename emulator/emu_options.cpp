@@ -77,8 +77,8 @@ TEmuOptions ParseEmuOptions(const std::vector<std::string>& args) {
       options.LastReceiptNo = static_cast<long>(number);
     } else if (arg == "--fault") {
       try {
-        options.Faults.Add(ParseFaultSpec(value()));
-      } catch (const EFaultSpecError& error) {
+        options.Faults.Add(ParseFaultRule(value()));
+      } catch (const EFaultRuleError& error) {
         throw EUsageError(error.what());
       }
     } else if (arg == "--journal") {
@@ -118,7 +118,7 @@ std::string UsageText() {
          "  --model TEXT           model name the device reports\n"
          "  --clock-offset SECS    the device clock runs this many seconds ahead (negative: behind)\n"
          "  --receipt-no N         number of the last receipt printed (default 0)\n"
-         "  --fault SPEC           inject a fault; may be repeated (see below)\n"
+         "  --fault RULE           inject a fault; may be repeated (see below)\n"
          "  --journal FILE         write one line per request received: sequence, command, data in hex,\n"
          "                         \"dup\" for a resent request, the faults that hit it\n"
          "  --roll FILE            write the paper roll here instead of standard output\n"
@@ -143,7 +143,7 @@ std::string UsageText() {
          "  error=CODE             the device refuses with its own error number, without acting:\n"
          "                         Daisy 1 to 127 (status byte 3), Datecs C a code such as -111047\n"
          "  status=B.b             bit b of status byte B set in the reply (Tremol: status=XY)\n"
-         "  data=TEXT              the reply carries TEXT as its data (the rest of the spec; a *COUNT\n"
+         "  data=TEXT              the reply carries TEXT as its data (the rest of the rule; a *COUNT\n"
          "                         at its end is read as the count)\n"
          "Examples: --fault 0x38:silence*1   --fault 0x31:nak   --fault split=30   --fault 0x30:error=19\n";
 }

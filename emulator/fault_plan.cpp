@@ -63,22 +63,22 @@ bool ReadInteger(std::string_view text, long& out, bool allowSign = false) {
   return true;
 }
 
-[[noreturn]] void Fail(const std::string& spec, const std::string& why) {
-  throw EFaultSpecError("bad fault \"" + spec + "\": " + why);
+[[noreturn]] void Fail(const std::string& rule, const std::string& why) {
+  throw EFaultRuleError("bad fault \"" + rule + "\": " + why);
 }
 
 }  // namespace
 
-TFaultSpec ParseFaultSpec(const std::string& spec) {
-  TFaultSpec fault;
-  fault.Source = spec;
-  std::string rest = spec;
+TFaultRule ParseFaultRule(const std::string& rule) {
+  TFaultRule fault;
+  fault.Source = rule;
+  std::string rest = rule;
 
   std::size_t colon = rest.find(':');
   if (colon != std::string::npos) {
     long command = 0;
     if (ReadInteger(rest.substr(0, colon), command)) {
-      if (command > 0xFFFF) Fail(spec, "command code " + rest.substr(0, colon) + " is out of range");
+      if (command > 0xFFFF) Fail(rule, "command code " + rest.substr(0, colon) + " is out of range");
       fault.Command = static_cast<int>(command);
       rest = rest.substr(colon + 1);
     }
@@ -88,7 +88,7 @@ TFaultSpec ParseFaultSpec(const std::string& spec) {
   if (star != std::string::npos) {
     long count = 0;
     if (ReadInteger(rest.substr(star + 1), count)) {
-      if (count < 1) Fail(spec, "the count after * must be at least 1");
+      if (count < 1) Fail(rule, "the count after * must be at least 1");
       fault.Remaining = static_cast<int>(count);
       rest = rest.substr(0, star);
     }
@@ -100,49 +100,49 @@ TFaultSpec ParseFaultSpec(const std::string& spec) {
   const TActionRow* action = nullptr;
   for (const TActionRow& row : kActions)
     if (name == row.Name) action = &row;
-  if (!action) Fail(spec, "unknown action \"" + name + "\" (see --help)");
+  if (!action) Fail(rule, "unknown action \"" + name + "\" (see --help)");
   fault.Kind = action->Kind;
 
   bool hasValue = equals != std::string::npos;
   switch (action->Value) {
     case TActionRow::None:
-      if (hasValue) Fail(spec, name + " takes no value");
+      if (hasValue) Fail(rule, name + " takes no value");
       break;
     case TActionRow::Number:
       if (!ReadInteger(value, fault.Number, fault.Kind == TFaultKind::Error))
-        Fail(spec, name + " needs a whole number, as in " + name + "=30");
+        Fail(rule, name + " needs a whole number, as in " + name + "=30");
       break;
     case TActionRow::WaitCount: {
       std::size_t slash = value.find('/');
       long gap = fault.GapMs;
       if (!ReadInteger(value.substr(0, slash), fault.Number) || fault.Number < 1 ||
           (slash != std::string::npos && !ReadInteger(value.substr(slash + 1), gap)))
-        Fail(spec, name + " needs a count of wait bytes and an optional pause, as in " + name + "=3/100");
+        Fail(rule, name + " needs a count of wait bytes and an optional pause, as in " + name + "=3/100");
       fault.GapMs = static_cast<int>(gap);
       break;
     }
     case TActionRow::Text:
-      if (!hasValue || (value.empty() && fault.Kind == TFaultKind::Status)) Fail(spec, name + " needs a value");
+      if (!hasValue || (value.empty() && fault.Kind == TFaultKind::Status)) Fail(rule, name + " needs a value");
       if (value.size() > kMaxFaultText)
-        Fail(spec, name + " text longer than " + std::to_string(kMaxFaultText) + " bytes does not fit a reply");
+        Fail(rule, name + " text longer than " + std::to_string(kMaxFaultText) + " bytes does not fit a reply");
       fault.Text = value;
       break;
   }
   return fault;
 }
 
-std::vector<TFaultSpec> TFaultPlan::Take(int command) {
-  std::vector<TFaultSpec> hits;
-  for (TFaultSpec& spec : mSpecs) {
-    if (spec.Remaining == 0 || (spec.Command && *spec.Command != command)) continue;
-    if (spec.Remaining > 0) --spec.Remaining;
-    hits.push_back(spec);
+std::vector<TFaultRule> TFaultPlan::Take(int command) {
+  std::vector<TFaultRule> hits;
+  for (TFaultRule& rule : mRules) {
+    if (rule.Remaining == 0 || (rule.Command && *rule.Command != command)) continue;
+    if (rule.Remaining > 0) --rule.Remaining;
+    hits.push_back(rule);
   }
   return hits;
 }
 
-const TFaultSpec* FindFault(const std::vector<TFaultSpec>& faults, TFaultKind kind) {
-  for (const TFaultSpec& fault : faults)
+const TFaultRule* FindFault(const std::vector<TFaultRule>& faults, TFaultKind kind) {
+  for (const TFaultRule& fault : faults)
     if (fault.Kind == kind) return &fault;
   return nullptr;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Faults injected on cue, keyed by the command code of the request that triggers them.
 //
-//   SPEC    = [COMMAND ":"] ACTION ["*" COUNT]
+//   RULE    = [COMMAND ":"] ACTION ["*" COUNT]
 //   COMMAND = 0xHH or decimal; without it the fault applies to every command
 //   COUNT   = how many matching requests it hits; without it, every one
 //
@@ -17,9 +17,9 @@
 //   wait-inside=N[/MS]  the reply is cut in two and N wait bytes go in between
 //   split=MS         the reply goes in two writes, MS milliseconds apart
 //   error=CODE       the device refuses with its own error number CODE, without acting
-//                    (families without error numbers reject the spec at start)
+//                    (families without error numbers reject the rule at start)
 //   status=B.b       status bit b of status byte B is set in the reply (Tremol: status=XY, two characters)
-//   data=TEXT        the reply carries TEXT as its data (the rest of the spec, UTF-8)
+//   data=TEXT        the reply carries TEXT as its data (the rest of the rule, UTF-8)
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -43,36 +43,36 @@ enum class TFaultKind {
   Data,
 };
 
-struct TFaultSpec {
+struct TFaultRule {
   std::optional<int> Command;
   TFaultKind Kind = TFaultKind::Silence;
   int Remaining = -1;  // -1: every time
   long Number = 0;     // wait bytes, milliseconds, or the error code
   int GapMs = 100;     // between wait bytes
   std::string Text;    // status or data text, as written
-  std::string Source;  // the spec as written, for the journal and messages
+  std::string Source;  // the rule as written, for the journal and messages
 };
 
-class EFaultSpecError : public std::invalid_argument {
+class EFaultRuleError : public std::invalid_argument {
 public:
   using std::invalid_argument::invalid_argument;
 };
 
-// Throws EFaultSpecError with a message that quotes the spec.
-TFaultSpec ParseFaultSpec(const std::string& spec);
+// Throws EFaultRuleError with a message that quotes the rule.
+TFaultRule ParseFaultRule(const std::string& rule);
 
 class TFaultPlan {
 public:
-  void Add(TFaultSpec spec) { mSpecs.push_back(std::move(spec)); }
-  const std::vector<TFaultSpec>& Specs() const { return mSpecs; }
+  void Add(TFaultRule rule) { mRules.push_back(std::move(rule)); }
+  const std::vector<TFaultRule>& Rules() const { return mRules; }
   // The faults that hit this request; their counts go down.
-  std::vector<TFaultSpec> Take(int command);
+  std::vector<TFaultRule> Take(int command);
 
 private:
-  std::vector<TFaultSpec> mSpecs;
+  std::vector<TFaultRule> mRules;
 };
 
 // The first fault of that kind, or null.
-const TFaultSpec* FindFault(const std::vector<TFaultSpec>& faults, TFaultKind kind);
+const TFaultRule* FindFault(const std::vector<TFaultRule>& faults, TFaultKind kind);
 
 }  // namespace emulator

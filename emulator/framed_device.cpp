@@ -103,7 +103,7 @@ TReply TFramedDevice::RefuseWithError(const TRequest&, long code) {
 
 void TFramedDevice::ForceStatus(TReply& reply, const std::string& status) const { SetBit(reply.Status, status); }
 
-std::string TFramedDevice::CheckFault(const TFaultSpec& fault) const {
+std::string TFramedDevice::CheckFault(const TFaultRule& fault) const {
   int byte = 0, bit = 0;
   if (fault.Kind == TFaultKind::Status && !ParseBitCode(fault.Text, kStatusBytes, byte, bit))
     return "status needs a bit as BYTE.BIT, byte 0 to 5 and bit 0 to 7, as in status=2.3";

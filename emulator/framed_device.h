@@ -51,7 +51,7 @@ public:
   TReply Handle(const TRequest& request) override;
   TReply RefuseWithError(const TRequest& request, long code) override;
   void ForceStatus(TReply& reply, const std::string& status) const override;
-  std::string CheckFault(const TFaultSpec& fault) const override;
+  std::string CheckFault(const TFaultRule& fault) const override;
 
 protected:
   TFramedDevice(const TDeviceSetup& setup, std::vector<TFramedCommand> commands, TFramedStatusStyle style,

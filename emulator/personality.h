@@ -31,7 +31,7 @@ public:
   // Sets chosen status bits or characters in a reply (fault "status=").
   virtual void ForceStatus(TReply& reply, const std::string& status) const = 0;
   // Empty when the fault means something to this family; otherwise why not.
-  virtual std::string CheckFault(const TFaultSpec& fault) const = 0;
+  virtual std::string CheckFault(const TFaultRule& fault) const = 0;
 };
 
 }  // namespace emulator

@@ -57,7 +57,7 @@ public:
     reply.Status = platform::Utf8ToAnsi(status);
   }
 
-  std::string CheckFault(const TFaultSpec& fault) const override {
+  std::string CheckFault(const TFaultRule& fault) const override {
     if (fault.Kind == TFaultKind::Status && platform::Utf8ToAnsi(fault.Text).size() != 2)
       return "a Tremol status is two characters, device state and outcome, as in status=40";
     if (fault.Kind == TFaultKind::Error) return "Tremol devices have no error numbers; choose status=XY instead";

@@ -226,9 +226,9 @@ TEST(DaisySession, DoesNotActOnItsOwnReplyEchoedBack) {
 TEST(DaisySession, RejectsFaultsTheDeviceCannotShow) {
   for (const char* fault : {"status=6.0", "status=2.8", "error=0", "error=128"}) {
     emulator::TFaultPlan plan;
-    plan.Add(emulator::ParseFaultSpec(fault));
+    plan.Add(emulator::ParseFaultRule(fault));
     emulator::TDeviceSetup setup;
-    EXPECT_THROW(emulator::TEmuDevice(emulator::CreateDaisyDevice(setup), plan), emulator::EFaultSpecError) << fault;
+    EXPECT_THROW(emulator::TEmuDevice(emulator::CreateDaisyDevice(setup), plan), emulator::EFaultRuleError) << fault;
   }
 }
 

@@ -21,7 +21,7 @@ TEST(EmuOptions, ReadsTheCommandLine) {
   EXPECT_EQ(options.Model, "M");
   EXPECT_EQ(options.ClockOffsetSeconds, -90);
   EXPECT_EQ(options.LastReceiptNo, 41);
-  EXPECT_EQ(options.Faults.Specs().size(), 2u);
+  EXPECT_EQ(options.Faults.Rules().size(), 2u);
   EXPECT_EQ(options.JournalPath, "j.txt");
   EXPECT_EQ(options.RollPath, "r.txt");
   EXPECT_TRUE(ParseEmuOptions({"--help"}).Help);

@@ -74,7 +74,7 @@ struct TBench {
     setup.Printer = [this](const std::string& text) { Roll.push_back(text); };
     setup.Now = &FixedNow;
     emulator::TFaultPlan plan;
-    for (const std::string& fault : faults) plan.Add(emulator::ParseFaultSpec(fault));
+    for (const std::string& fault : faults) plan.Add(emulator::ParseFaultRule(fault));
     Device = std::make_unique<emulator::TEmuDevice>(create(setup), std::move(plan),
                                                     [this](const std::string& line) { Journal.push_back(line); });
   }

@@ -4,12 +4,12 @@
 
 namespace {
 
-using emulator::ParseFaultSpec;
+using emulator::ParseFaultRule;
 using emulator::TFaultKind;
 
-TEST(FaultPlan, ParsesSpecs) {
+TEST(FaultPlan, ParsesRules) {
   struct TCase {
-    const char* Spec;
+    const char* Rule;
     int Command;  // -1: every command
     TFaultKind Kind;
     int Remaining;
@@ -32,18 +32,18 @@ TEST(FaultPlan, ParsesSpecs) {
       {"data=a,b*3", -1, TFaultKind::Data, 3, 0, 100, "a,b"},
   };
   for (const TCase& c : cases) {
-    emulator::TFaultSpec fault = ParseFaultSpec(c.Spec);
-    EXPECT_EQ(fault.Command.value_or(-1), c.Command) << c.Spec;
-    EXPECT_EQ(fault.Kind, c.Kind) << c.Spec;
-    EXPECT_EQ(fault.Remaining, c.Remaining) << c.Spec;
-    EXPECT_EQ(fault.Number, c.Number) << c.Spec;
-    EXPECT_EQ(fault.GapMs, c.GapMs) << c.Spec;
-    EXPECT_EQ(fault.Text, c.Text) << c.Spec;
-    EXPECT_EQ(fault.Source, c.Spec);
+    emulator::TFaultRule fault = ParseFaultRule(c.Rule);
+    EXPECT_EQ(fault.Command.value_or(-1), c.Command) << c.Rule;
+    EXPECT_EQ(fault.Kind, c.Kind) << c.Rule;
+    EXPECT_EQ(fault.Remaining, c.Remaining) << c.Rule;
+    EXPECT_EQ(fault.Number, c.Number) << c.Rule;
+    EXPECT_EQ(fault.GapMs, c.GapMs) << c.Rule;
+    EXPECT_EQ(fault.Text, c.Text) << c.Rule;
+    EXPECT_EQ(fault.Source, c.Rule);
   }
 }
 
-TEST(FaultPlan, ExplainsBadSpecs) {
+TEST(FaultPlan, ExplainsBadRules) {
   const std::pair<std::string, std::string> cases[] = {
       {"0x31:bogus", "bad fault \"0x31:bogus\": unknown action \"bogus\" (see --help)"},
       {"nak=1", "bad fault \"nak=1\": nak takes no value"},
@@ -56,11 +56,11 @@ TEST(FaultPlan, ExplainsBadSpecs) {
       {"data=" + std::string(201, 'x'),
        "bad fault \"data=" + std::string(201, 'x') + "\": data text longer than 200 bytes does not fit a reply"},
   };
-  for (const auto& [spec, message] : cases) {
+  for (const auto& [rule, message] : cases) {
     try {
-      ParseFaultSpec(spec);
-      ADD_FAILURE() << spec << " was accepted";
-    } catch (const emulator::EFaultSpecError& error) {
+      ParseFaultRule(rule);
+      ADD_FAILURE() << rule << " was accepted";
+    } catch (const emulator::EFaultRuleError& error) {
       EXPECT_EQ(error.what(), message);
     }
   }
@@ -68,12 +68,12 @@ TEST(FaultPlan, ExplainsBadSpecs) {
 
 TEST(FaultPlan, CountsDownPerMatchingRequest) {
   emulator::TFaultPlan plan;
-  plan.Add(ParseFaultSpec("0x38:silence*2"));
-  plan.Add(ParseFaultSpec("split=30"));
+  plan.Add(ParseFaultRule("0x38:silence*2"));
+  plan.Add(ParseFaultRule("split=30"));
   EXPECT_EQ(plan.Take(0x31).size(), 1u);  // only the split
   EXPECT_EQ(plan.Take(0x38).size(), 2u);
   EXPECT_EQ(plan.Take(0x38).size(), 2u);
-  std::vector<emulator::TFaultSpec> third = plan.Take(0x38);
+  std::vector<emulator::TFaultRule> third = plan.Take(0x38);
   ASSERT_EQ(third.size(), 1u);
   EXPECT_EQ(third[0].Kind, TFaultKind::Split);
 }

@@ -125,9 +125,9 @@ TEST(FramedFamilies, FamilyCodesAndBits) {
   // Only Daisy carries a device error number.
   for (const TFamily& family : {kDatecsA, kDatecsB, kEltrade}) {
     emulator::TFaultPlan plan;
-    plan.Add(emulator::ParseFaultSpec("error=5"));
+    plan.Add(emulator::ParseFaultRule("error=5"));
     emulator::TDeviceSetup setup;
-    EXPECT_THROW(emulator::TEmuDevice(family.Create(setup), plan), emulator::EFaultSpecError) << family.Name;
+    EXPECT_THROW(emulator::TEmuDevice(family.Create(setup), plan), emulator::EFaultRuleError) << family.Name;
   }
 }
 

@@ -131,9 +131,9 @@ TEST(Tremol, InjectsFaultsAndRepeatsTheLastAnswer) {
 
   for (const char* bad : {"status=4", "error=3"}) {
     emulator::TFaultPlan plan;
-    plan.Add(emulator::ParseFaultSpec(bad));
+    plan.Add(emulator::ParseFaultRule(bad));
     emulator::TDeviceSetup setup;
-    EXPECT_THROW(emulator::TEmuDevice(emulator::CreateTremolDevice(setup), plan), emulator::EFaultSpecError) << bad;
+    EXPECT_THROW(emulator::TEmuDevice(emulator::CreateTremolDevice(setup), plan), emulator::EFaultRuleError) << bad;
   }
 }
 
