@@ -134,9 +134,7 @@ const model::TFpError* TFPDaisy::FindError(const std::string& parCode) const {
 
 TFpResultPtr TFPDaisy::FiscalBonStart(const std::string& parOperatorCode, const std::string& parOperatorPassword,
                                       const std::string& parUnp) {
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonStart, parOperatorCode + "," + parOperatorPassword + "," + parUnp, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonStart, parOperatorCode + "," + parOperatorPassword + "," + parUnp);
 }
 
 TFpResultPtr TFPDaisy::FiscalBonStorno(const std::string& parOperatorCode, const std::string& parOperatorPassword,

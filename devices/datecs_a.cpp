@@ -69,9 +69,7 @@ TFpResultPtr TFpDatecsA::FiscalBonStart(const std::string& parOperatorCode, cons
                                         const std::string& parUnp) {
   std::string data = parOperatorCode + "," + parOperatorPassword + ",1";
   if (!parUnp.empty()) data += "," + parUnp;
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonStart, data, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonStart, data);
 }
 
 // The reason code is glued to the document number, and the sale number goes both before and after it.
@@ -82,9 +80,7 @@ TFpResultPtr TFpDatecsA::FiscalBonStorno(const std::string& parOperatorCode, con
   std::string data = parOperatorCode + "," + parOperatorPassword + ",1," + parUnp + "," + parStornoReason +
                      parStornoDocNo + "," + parUnp + "," + DatecsStornoDateTime(parStornoDocDateTime) + "," +
                      parStornoFpMem;
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonStorno, data, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonStorno, data);
 }
 
 }  // namespace devices

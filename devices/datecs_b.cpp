@@ -59,9 +59,7 @@ TFpResultPtr TFpDatecsB::FiscalBonStart(const std::string& parOperatorCode, cons
   std::string data = parOperatorCode + "," + parOperatorPassword + ",";
   if (!parUnp.empty()) data += parUnp + ",";
   data += "1";
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonStart, data, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonStart, data);
 }
 
 TFpResultPtr TFpDatecsB::FiscalBonStorno(const std::string& parOperatorCode, const std::string& parOperatorPassword,
@@ -70,9 +68,7 @@ TFpResultPtr TFpDatecsB::FiscalBonStorno(const std::string& parOperatorCode, con
                                          const std::string& parStornoFpMem) {
   std::string data = parOperatorCode + "," + parOperatorPassword + "," + parUnp + ",1," + parStornoReason + "," +
                      parStornoDocNo + "," + DatecsStornoDateTime(parStornoDocDateTime) + "," + parStornoFpMem;
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonStorno, data, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonStorno, data);
 }
 
 }  // namespace devices

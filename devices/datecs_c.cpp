@@ -243,9 +243,7 @@ TFpResultPtr TFpDatecsC::FiscalBonStart(const std::string& parOperatorCode, cons
   std::string data = parOperatorCode + "\t" + parOperatorPassword + "\t";
   if (!parUnp.empty()) data += parUnp + "\t";
   data += "1\t\t";
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonStart, data, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonStart, data);
 }
 
 TFpResultPtr TFpDatecsC::FiscalBonStorno(const std::string& parOperatorCode, const std::string& parOperatorPassword,
@@ -254,9 +252,7 @@ TFpResultPtr TFpDatecsC::FiscalBonStorno(const std::string& parOperatorCode, con
                                          const std::string& parStornoFpMem) {
   std::string data = parOperatorCode + "\t" + parOperatorPassword + "\t" + parUnp + "\t1\t" + parStornoReason + "\t" +
                      parStornoDocNo + "\t" + DatecsStornoDateTime(parStornoDocDateTime) + "\t" + parStornoFpMem + "\t";
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonStorno, data, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonStorno, data);
 }
 
 TFpResultPtr TFpDatecsC::FiscalBonItem(const std::string& parText1, const std::string& parText2,
@@ -273,18 +269,14 @@ TFpResultPtr TFpDatecsC::FiscalBonItem(const std::string& parText1, const std::s
 }
 
 TFpResultPtr TFpDatecsC::FiscalBonTextLine(const std::string& parText) {
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonTextLine, parText + "\t", *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonTextLine, parText + "\t");
 }
 
 TFpResultPtr TFpDatecsC::FiscalBonTotal(const std::string&, const std::string&, const std::string& parPaymentCode,
                                         long double parAmount) {
   std::string data = parPaymentCode + "\t";
   if (parAmount != 0) data += TFpUtil::FloatToStr(parAmount);
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonTotal, data + "\t", *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonTotal, data + "\t");
 }
 
 // The close reply carries the receipt number in its second field.
@@ -316,15 +308,11 @@ TFpResultPtr TFpDatecsC::CashInOut(long double parAmount) {
 }
 
 TFpResultPtr TFpDatecsC::XReport() {
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::XReport, "X\t", *result, false);
-  return result;
+  return Send(TFpCommand::XReport, "X\t");
 }
 
 TFpResultPtr TFpDatecsC::ZReport() {
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::ZReport, "Z\t", *result, false);
-  return result;
+  return Send(TFpCommand::ZReport, "Z\t");
 }
 
 }  // namespace devices

@@ -121,9 +121,7 @@ TFpResultPtr TFpEltrade::FiscalBonStart(const std::string& parOperatorCode, cons
                                         const std::string& parUnp) {
   std::string data = parOperatorCode + ",";
   if (!parUnp.empty()) data += parUnp + ",";
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonStart, data, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonStart, data);
 }
 
 // "S" after the sale number makes the receipt a storno one; the document time is ISO-like, "T" between date and time.
@@ -133,9 +131,7 @@ TFpResultPtr TFpEltrade::FiscalBonStorno(const std::string& parOperatorCode, con
                                          const std::string& parStornoFpMem) {
   std::string data = parOperatorCode + "," + parUnp + ",S," + parStornoFpMem + "," + parStornoReason + "," +
                      parStornoDocNo + "," + model::FormatDateTime(parStornoDocDateTime, "YYYY-MM-DDTHH:NN:SS");
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonStorno, data, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonStorno, data);
 }
 
 // Texts go as given; the group letter is glued to the price.

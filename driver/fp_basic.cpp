@@ -52,9 +52,7 @@ TFpResultPtr TFpBasic::FiscalBonItem(const std::string&, const std::string&, con
   Abstract("FiscalBonItem");
 }
 TFpResultPtr TFpBasic::FiscalBonTextLine(const std::string& parText) {
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonTextLine, parText, *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonTextLine, parText);
 }
 TFpResultPtr TFpBasic::FiscalBonTotal(const std::string&, const std::string&, const std::string&, long double) {
   Abstract("FiscalBonTotal");
@@ -81,6 +79,12 @@ void TFpBasic::SendCommand(TFpCommand parCommand, const std::string& parData, TF
   const model::TVendorCode code = mCommandTable.GetVendorCode(parCommand);
   const auto byte = static_cast<std::uint8_t>(code.AsInteger() & 0xFF);
   SendCommand(byte, parData, Result, parFast);
+}
+
+TFpResultPtr TFpBasic::Send(TFpCommand parCommand, const std::string& parData) {
+  auto result = std::make_unique<TFpResult>();
+  SendCommand(parCommand, parData, *result, false);
+  return result;
 }
 
 // ---- device clock ----

@@ -108,6 +108,8 @@ public:
 protected:
   // Raises the abstract-call error for an operation this family does not provide.
   [[noreturn]] static void Abstract(const char* operation);
+  // Sends one logical command with full retries into a new result, which the caller owns.
+  TFpResultPtr Send(model::TFpCommand parCommand, const std::string& parData);
   // New result with fprError, the message and the computer name in FpNo (GetStatus's exception path).
   static void FillExceptionResult(TFpResult& result, const std::string& message);
 

@@ -326,9 +326,7 @@ TFpResultPtr TFPBaisicDaisyDatecs::FiscalBonEnd() {
 }
 
 TFpResultPtr TFPBaisicDaisyDatecs::FiscalBonCancel() {
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::FiscalBonCancel, "", *result, false);
-  return result;
+  return Send(TFpCommand::FiscalBonCancel, "");
 }
 
 TFpResultPtr TFPBaisicDaisyDatecs::CashInOut(long double parAmount) {
@@ -348,15 +346,11 @@ TFpResultPtr TFPBaisicDaisyDatecs::CashInOut(long double parAmount) {
 }
 
 TFpResultPtr TFPBaisicDaisyDatecs::XReport() {
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::XReport, "0", *result, false);
-  return result;
+  return Send(TFpCommand::XReport, "0");
 }
 
 TFpResultPtr TFPBaisicDaisyDatecs::ZReport() {
-  auto result = std::make_unique<TFpResult>();
-  SendCommand(TFpCommand::ZReport, "1", *result, false);
-  return result;
+  return Send(TFpCommand::ZReport, "1");
 }
 
 }  // namespace protocol
