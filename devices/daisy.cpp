@@ -17,11 +17,6 @@ using model::TFpUtil;
 
 namespace {
 
-struct TCommandRow {
-  TFpCommand Command;
-  model::TVendorCode Code;
-};
-
 // A storno receipt is opened with the receipt-open code and its own data layout, so there is
 // no storno row; neither are there rows for the device number or QR data.
 const TCommandRow kCommands[] = {
@@ -110,7 +105,7 @@ TFPDaisy::TFPDaisy() {
   mDefaultPassword = "1";
   mDefaultOperatorStornoCode = "20";
   mDefaultStornoPassword = "9999";
-  for (const auto& row : kCommands) mCommandTable.Add(row.Command, row.Code);
+  AddCommandRows(mCommandTable, kCommands);
   mResultTable.Add(model::fprCommandError, 0x15);
   mResultTable.Add(model::fprWait, 0x16);
   FillErrorCodes();

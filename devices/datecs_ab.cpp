@@ -1,4 +1,5 @@
 #include "devices/datecs_ab.h"
+#include "devices/status_rows.h"
 
 #include <exception>
 #include <utility>
@@ -14,11 +15,6 @@ using model::TFpResult;
 using model::TFpUtil;
 
 namespace {
-
-struct TCommandRow {
-  TFpCommand Command;
-  model::TVendorCode Code;
-};
 
 // In device order; the storno reason codes follow, per family.
 const TCommandRow kCommonCommands[] = {
@@ -64,7 +60,7 @@ void TFpDatecsAB::InitDatecsTables(const std::string& parDefaultPassword, const 
   mFpVendorLetters = "DT";
   mDefaultOperatorCode = "1";
   mDefaultPassword = parDefaultPassword;
-  for (const auto& row : kCommonCommands) mCommandTable.Add(row.Command, row.Code);
+  AddCommandRows(mCommandTable, kCommonCommands);
   mCommandTable.Add(TFpCommand::StornoReasonError, parStornoError);
   mCommandTable.Add(TFpCommand::StornoReasonReturn, parStornoReturn);
   mCommandTable.Add(TFpCommand::StornoReasonDecrease, parStornoDecrease);

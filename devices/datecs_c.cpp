@@ -40,11 +40,6 @@ const char* const kCashRefusedText =
     "Заявката е отказана. Това става, ако: \r• Касовата наличност е по-малка от заявения служебен износ."
     "\r• Има отворен фискален или служебен бон.";
 
-struct TCommandRow {
-  TFpCommand Command;
-  model::TVendorCode Code;
-};
-
 // In device order. This family has no receipt-number request: the close reply carries the number.
 const TCommandRow kCommands[] = {
     {TFpCommand::DateTimeGet, 0x3E},
@@ -126,7 +121,7 @@ TFpDatecsC::TFpDatecsC() {
   mFpVendorLetters = "DT";
   mDefaultOperatorCode = "1";
   mDefaultPassword = "0";
-  for (const auto& row : kCommands) mCommandTable.Add(row.Command, row.Code);
+  AddCommandRows(mCommandTable, kCommands);
   mResultTable.Add(model::fprCommandError, 0x15);
   mResultTable.Add(model::fprWait, 0x16);
   DatecsCErrorRows();  // the shared error table is built here rather than in the middle of an exchange

@@ -18,11 +18,6 @@ using model::TFpUtil;
 
 namespace {
 
-struct TCommandRow {
-  TFpCommand Command;
-  model::TVendorCode Code;
-};
-
 // In device order. A receipt and a storno receipt are opened by the same command.
 const TCommandRow kCommands[] = {
     {TFpCommand::DateTimeGet, 0x3E},
@@ -110,7 +105,7 @@ TFpEltrade::TFpEltrade() {
   mDefaultOperatorCode = "1";
   // No Eltrade operation sends the password.
   mDefaultPassword = "0";
-  for (const auto& row : kCommands) mCommandTable.Add(row.Command, row.Code);
+  AddCommandRows(mCommandTable, kCommands);
   mResultTable.Add(model::fprCommandError, 0x15);
   mResultTable.Add(model::fprWait, 0x16);
 }
